@@ -1,0 +1,78 @@
+#include "foundation/JsonFile.h"
+
+#include "foundation/Files.h"
+
+namespace {
+bool tooDeep(const std::string& bytes, int maxDepth) {
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (char c : bytes) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maxDepth) {
+                return true;
+            }
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+nlohmann::json JsonFile::parse(const std::string& bytes, std::string* error, int maxDepth) {
+    if (tooDeep(bytes, maxDepth)) {
+        if (error) {
+            *error = "JSON nested deeper than " + std::to_string(maxDepth) + " levels";
+        }
+        return nullptr;
+    }
+    try {
+        return nlohmann::json::parse(bytes);
+    } catch (const nlohmann::json::exception& e) {
+        if (error) {
+            *error = e.what();
+        }
+        return nullptr;
+    }
+}
+
+JsonFile::Loaded JsonFile::load(const std::string& path) {
+    Loaded loaded;
+    Files::ReadResult file = Files::read(path);
+    if (!file.ok()) {
+        loaded.readError = file.error;
+    }
+    if (file.data.empty()) {
+        loaded.empty = true;
+        return loaded;
+    }
+    loaded.value = parse(file.data, &loaded.error);
+    return loaded;
+}
+
+std::string JsonFile::serialize(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string JsonFile::save(const std::string& path, const nlohmann::json& value) {
+    auto slash = path.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) {
+        if (std::string error = Files::createDirectories(path.substr(0, slash)); !error.empty()) {
+            return error;
+        }
+    }
+    return Files::writeAtomically(path, serialize(value));
+}

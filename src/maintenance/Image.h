@@ -1,0 +1,41 @@
+#pragma once
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+
+#include <optional>
+#include <string>
+
+#include "foundation/GObjectPtr.h"
+#include "foundation/Geometry.h"
+
+// An image with a bitmap form (a GdkPixbuf) and a size in points (the pixel size unless set).
+class Image {
+public:
+    Image() = default;
+    explicit Image(GObjectPtr<GdkPixbuf> pixbuf);
+    Image(GObjectPtr<GdkPixbuf> pixbuf, Size pointSize);
+
+    static std::optional<Image> fromFile(const std::string& path, std::string* error = nullptr);
+    static std::optional<Image> fromData(const std::string& bytes, std::string* error = nullptr);
+
+    bool isValid() const { return static_cast<bool>(pixbuf_); }
+    GdkPixbuf* pixbuf() const { return pixbuf_.get(); }
+    Size size() const { return size_; }
+    int pixelWidth() const;
+    int pixelHeight() const;
+
+    // PNG bytes of the bitmap; empty when there is none or encoding fails.
+    std::string pngData(std::string* error = nullptr) const;
+
+private:
+    GObjectPtr<GdkPixbuf> pixbuf_;
+    Size size_;
+};
+
+// A new RGBA bitmap of the size (truncated to whole pixels) with the image drawn over all of it;
+// none for an invalid image or an empty size.
+std::optional<Image> resizeImage(const Image& image, Size size);
+
+// The image clipped to a rectangle with rounded corners of radius `radius`; the image itself
+// when it has no bitmap form.
+Image roundCornersWithRadius(const Image& image, double radius);

@@ -1,0 +1,442 @@
+#include "stores/VLSettingsManager.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "foundation/Bundle.h"
+#include "foundation/Files.h"
+#include "foundation/JsonFile.h"
+#include "foundation/JsonValue.h"
+#include "foundation/Log.h"
+#include "foundation/NoDestructor.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/Paths.h"
+#include "foundation/UserDefaults.h"
+#include "maintenance/ColorString.h"
+#include "maintenance/IcnsWriter.h"
+#include "maintenance/Image.h"
+#include "maintenance/VellError.h"
+#include "stores/VLFileManager.h"
+
+namespace {
+VLSettingsManager::ShortcutBinder& shortcutBinder() {
+    static NoDestructor<VLSettingsManager::ShortcutBinder> binder;
+    return *binder;
+}
+
+VLSettingsManager::IconHandler& iconHandler() {
+    static NoDestructor<VLSettingsManager::IconHandler> handler;
+    return *handler;
+}
+
+enum class Kind { String, Boolean, Number };
+
+struct KeySpec {
+    const char* key;
+    Kind kind;
+};
+
+constexpr KeySpec kKeys[] = {
+    {"main_url", Kind::String},           {"openEmptyPage;", Kind::Number},
+    {"downloads", Kind::String},          {"fontName", Kind::String},
+    {"fontSize", Kind::Number},           {"windowColor", Kind::String},
+    {"autowindowColor", Kind::Boolean},   {"windowOpacityKey", Kind::Number},
+    {"windowLevelKey", Kind::Number},     {"windowHasShadow", Kind::Boolean},
+    {"hideTitle", Kind::Boolean},         {"hideTitleIcon", Kind::Boolean},
+    {"hideTitlebar", Kind::Boolean},      {"hideToolbarButton", Kind::Boolean},
+    {"hidePreferences", Kind::Boolean},   {"hideProgressBar", Kind::Boolean},
+    {"enablePlugins", Kind::Boolean},     {"enableJavaScript", Kind::Boolean},
+    {"blockPopupWindoww", Kind::Boolean}, {"blockAds", Kind::Boolean},
+    {"allowCookies", Kind::Number},       {"selectNewTab", Kind::Boolean},
+    {"returnToPrior", Kind::Boolean},     {"confirmBeforeTabsClose", Kind::Boolean},
+    {"showBookmark", Kind::Boolean},      {"appearance", Kind::Number},
+    {"refreshTimeInterval", Kind::Number},
+};
+
+bool readable(const nlohmann::json& value, Kind kind) {
+    switch (kind) {
+        case Kind::String:
+            return value.is_string();
+        case Kind::Boolean:
+            return json_value::asBool(value).has_value();
+        case Kind::Number:
+            return value.is_number() || value.is_boolean();
+    }
+    return false;
+}
+
+bool flagOf(const nlohmann::json& settings, const char* key, bool defaultValue = false) {
+    return json_value::boolean(settings, key).value_or(defaultValue);
+}
+
+double finiteOr(std::optional<double> value, double fallback) {
+    return value && std::isfinite(*value) ? *value : fallback;
+}
+}  // namespace
+
+VLSettingsManager& VLSettingsManager::sharedManager() {
+    static NoDestructor<VLSettingsManager> manager;
+    return *manager;
+}
+
+VLSettingsManager::VLSettingsManager() {
+    loadSettings();
+    registerShortCut();
+    loadValues();
+}
+
+VLSettingsManager::~VLSettingsManager() { saveSettings(); }
+
+void VLSettingsManager::setShortcutBinder(ShortcutBinder binder) {
+    shortcutBinder() = std::move(binder);
+}
+
+void VLSettingsManager::setApplicationIconHandler(IconHandler handler) {
+    iconHandler() = std::move(handler);
+}
+
+void VLSettingsManager::setCookiePolicyHandler(CookiePolicyHandler handler) {
+    unsigned long policy;
+    {
+        std::lock_guard guard(lock_);
+        cookiePolicyHandler_ = handler;
+        policy = cookiesAllow_;
+    }
+    if (handler) {
+        handler(policy);
+    }
+}
+
+std::string VLSettingsManager::settingsFilePath() const {
+    return VLFileManager::getSettingsPath() + "/settings.json";
+}
+
+void VLSettingsManager::loadSettings() {
+    JsonFile::Loaded loaded = JsonFile::load(settingsFilePath());
+    if (!loaded.readError.empty()) {
+        Log::print("loadSettings2 ", loaded.readError);
+    }
+    settings_ = nlohmann::json::object();
+    if (loaded.empty) {
+        return;
+    }
+    if (!loaded.error.empty()) {
+        Log::print("loadSettings2 ", loaded.error);
+        return;
+    }
+    if (!loaded.value.is_object()) {
+        Log::print("loadSettings2 settings.json is not a JSON object; using the defaults");
+        return;
+    }
+    settings_ = std::move(loaded.value);
+}
+
+void VLSettingsManager::warnAboutWrongTypes() const {
+    for (const KeySpec& spec : kKeys) {
+        auto it = settings_.find(spec.key);
+        if (it != settings_.end() && !readable(*it, spec.kind)) {
+            Log::print("settings.json: \"", spec.key, "\" has the wrong type; using the default");
+        }
+    }
+}
+
+void VLSettingsManager::loadValues() {
+    warnAboutWrongTypes();
+
+    auto fontName = json_value::string(settings_, "fontName");
+    double fontSize = finiteOr(json_value::number(settings_, "fontSize"), 0);
+    standardFont_ = fontName ? FontSpec::named(*fontName, fontSize) : std::nullopt;
+
+    auto color = json_value::string(settings_, "windowColor");
+    std::optional<Color> parsed;
+    if (color && !color->empty()) {
+        parsed = colorFromString(*color, Color::Space::DeviceRGB);
+        if (!parsed) {
+            Log::print("settings.json: \"windowColor\" is not a colour; using the window colour");
+        }
+    }
+    if (parsed) {
+        windowColor_ = *parsed;
+    } else {
+        windowColor_ = Color::windowBackground();
+        autoWindowColor_ = true;
+    }
+
+    hideTitle_ = flagOf(settings_, "hideTitle");
+    hideTitleIcon_ = flagOf(settings_, "hideTitleIcon");
+    hideProgressBar_ = flagOf(settings_, "hideProgressBar");
+    enablePlugins_ = flagOf(settings_, "enablePlugins");
+    enableJavaScript_ = flagOf(settings_, "enableJavaScript");
+    blockPopupWindow_ = flagOf(settings_, "blockPopupWindoww");
+    selectNewTab_ = flagOf(settings_, "selectNewTab");
+    returnToPrior_ = flagOf(settings_, "returnToPrior");
+    confirmColseTabs_ = flagOf(settings_, "confirmBeforeTabsClose");
+    showBookmarkBar_ = flagOf(settings_, "showBookmark");
+    if (auto value = json_value::boolean(settings_, "hideToolbarButton")) {
+        hideToolbarButton_ = *value;
+    }
+    if (auto value = json_value::boolean(settings_, "hideTitlebar")) {
+        hideTitlebar_ = *value;
+    }
+    blockAds_ = flagOf(settings_, "blockAds");
+
+    cookiesAllow_ =
+        static_cast<unsigned long>(json_value::unsignedInteger(settings_, "allowCookies").value_or(0));
+    if (cookiePolicyHandler_) {
+        cookiePolicyHandler_(cookiesAllow_);
+    }
+    appearance_ = static_cast<int32_t>(json_value::integer(settings_, "appearance").value_or(0));
+    refreshTimeInterval_ = finiteOr(json_value::number(settings_, "refreshTimeInterval"), 0);
+    isWindowColorSystem_ = false;
+}
+
+bool VLSettingsManager::saveSettings() {
+    const std::string path = settingsFilePath();
+    std::string text;
+    {
+        std::lock_guard guard(lock_);
+        text = JsonFile::serialize(settings_);
+    }
+    if (std::string error = Files::writeAtomically(path, text); !error.empty()) {
+        Log::print("error: ", error);
+        return false;
+    }
+    return true;
+}
+
+bool VLSettingsManager::liveFlag(const char* key, bool defaultValue) {
+    return flagOf(settings_, key, defaultValue);
+}
+
+void VLSettingsManager::setValue(const char* key, nlohmann::json value) {
+    settings_[key] = std::move(value);
+}
+
+std::optional<Url> VLSettingsManager::getMainUrl() {
+    std::string url;
+    {
+        std::lock_guard guard(lock_);
+        url = json_value::string(settings_, "main_url").value_or("");
+    }
+    if (url.empty()) {
+        return std::nullopt;
+    }
+    if (url.rfind("http", 0) != 0) {
+        url = "https://" + url;
+    }
+    return Url::parse(url);
+}
+
+bool VLSettingsManager::openEmptyPage() {
+    std::lock_guard guard(lock_);
+    return json_value::integer(settings_, "openEmptyPage;").value_or(0) != 0;
+}
+
+std::string VLSettingsManager::pathToDownloadsFolder() {
+    std::string path;
+    {
+        std::lock_guard guard(lock_);
+        path = json_value::string(settings_, "downloads").value_or("");
+    }
+    return path.empty() ? Paths::downloadsDirectory() : path;
+}
+
+double VLSettingsManager::windowOpacity() {
+    std::lock_guard guard(lock_);
+    windowOpacity_ = finiteOr(json_value::number(settings_, "windowOpacityKey"), 100.0);
+    return windowOpacity_;
+}
+
+long VLSettingsManager::windowLevel() {
+    std::lock_guard guard(lock_);
+    windowLevel_ = static_cast<long>(json_value::integer(settings_, "windowLevelKey").value_or(0));
+    return windowLevel_;
+}
+
+#define SITEBOX_LIVE_FLAG(getter, field, key, defaultValue) \
+    bool VLSettingsManager::getter() {                      \
+        std::lock_guard guard(lock_);                       \
+        field = liveFlag(key, defaultValue);                \
+        return field;                                       \
+    }
+
+SITEBOX_LIVE_FLAG(windowShadow, windowShadow_, "windowHasShadow", true)
+SITEBOX_LIVE_FLAG(autoWindowColor, autoWindowColor_, "autowindowColor", true)
+SITEBOX_LIVE_FLAG(hideTitle, hideTitle_, "hideTitle", false)
+SITEBOX_LIVE_FLAG(hideTitleIcon, hideTitleIcon_, "hideTitleIcon", false)
+SITEBOX_LIVE_FLAG(hideTitlebar, hideTitlebar_, "hideTitlebar", false)
+SITEBOX_LIVE_FLAG(hideToolbarButton, hideToolbarButton_, "hideToolbarButton", false)
+SITEBOX_LIVE_FLAG(hidePreferences, hidePreferences_, "hidePreferences", false)
+#undef SITEBOX_LIVE_FLAG
+
+#define SITEBOX_CACHED(type, getter, field) \
+    type VLSettingsManager::getter() const { \
+        std::lock_guard guard(lock_);        \
+        return field;                        \
+    }
+
+SITEBOX_CACHED(std::optional<FontSpec>, standardFont, standardFont_)
+SITEBOX_CACHED(Color, windowColor, windowColor_)
+SITEBOX_CACHED(bool, hideProgressBar, hideProgressBar_)
+SITEBOX_CACHED(bool, enablePlugins, enablePlugins_)
+SITEBOX_CACHED(bool, enableJavaScript, enableJavaScript_)
+SITEBOX_CACHED(bool, blockPopupWindow, blockPopupWindow_)
+SITEBOX_CACHED(bool, blockAds, blockAds_)
+SITEBOX_CACHED(unsigned long, cookiesAllow, cookiesAllow_)
+SITEBOX_CACHED(bool, selectNewTab, selectNewTab_)
+SITEBOX_CACHED(bool, returnToPrior, returnToPrior_)
+SITEBOX_CACHED(bool, confirmColseTabs, confirmColseTabs_)
+SITEBOX_CACHED(bool, showBookmarkBar, showBookmarkBar_)
+SITEBOX_CACHED(long, appearance, appearance_)
+SITEBOX_CACHED(double, refreshTimeInterval, refreshTimeInterval_)
+SITEBOX_CACHED(bool, isWindowColorSystem, isWindowColorSystem_)
+#undef SITEBOX_CACHED
+
+#define SITEBOX_FLAG_SETTER(setter, field, key) \
+    void VLSettingsManager::setter(bool value) { \
+        std::lock_guard guard(lock_);            \
+        setValue(key, value);                    \
+        field = value;                           \
+    }
+
+SITEBOX_FLAG_SETTER(setAutoWindowColor, autoWindowColor_, "autowindowColor")
+SITEBOX_FLAG_SETTER(setWindowShadow, windowShadow_, "windowHasShadow")
+SITEBOX_FLAG_SETTER(setHideTitle, hideTitle_, "hideTitle")
+SITEBOX_FLAG_SETTER(setHideTitleIcon, hideTitleIcon_, "hideTitleIcon")
+SITEBOX_FLAG_SETTER(setHideTitlebar, hideTitlebar_, "hideTitlebar")
+SITEBOX_FLAG_SETTER(setHideToolbarButton, hideToolbarButton_, "hideToolbarButton")
+SITEBOX_FLAG_SETTER(setHidePreferences, hidePreferences_, "hidePreferences")
+SITEBOX_FLAG_SETTER(setHideProgressBar, hideProgressBar_, "hideProgressBar")
+SITEBOX_FLAG_SETTER(setEnablePlugins, enablePlugins_, "enablePlugins")
+SITEBOX_FLAG_SETTER(setEnableJavaScript, enableJavaScript_, "enableJavaScript")
+SITEBOX_FLAG_SETTER(setBlockPopupWindow, blockPopupWindow_, "blockPopupWindoww")
+SITEBOX_FLAG_SETTER(setBlockAds, blockAds_, "blockAds")
+SITEBOX_FLAG_SETTER(setSelectNewTab, selectNewTab_, "selectNewTab")
+SITEBOX_FLAG_SETTER(setReturnToPrior, returnToPrior_, "returnToPrior")
+SITEBOX_FLAG_SETTER(setConfirmColseTabs, confirmColseTabs_, "confirmBeforeTabsClose")
+SITEBOX_FLAG_SETTER(setShowBookmarkBar, showBookmarkBar_, "showBookmark")
+#undef SITEBOX_FLAG_SETTER
+
+void VLSettingsManager::setUrl(const std::optional<std::string>& url) {
+    std::lock_guard guard(lock_);
+    if (url) {
+        setValue("main_url", *url);
+    } else {
+        settings_.erase("main_url");
+    }
+}
+
+void VLSettingsManager::setOpenEmptyPage(bool value) {
+    std::lock_guard guard(lock_);
+    setValue("openEmptyPage;", value ? 1 : 0);
+}
+
+void VLSettingsManager::setPathToDownloadFolder(const std::string& path) {
+    if (path.empty()) {
+        return;
+    }
+    std::lock_guard guard(lock_);
+    setValue("downloads", path);
+}
+
+void VLSettingsManager::setStandardFont(const std::optional<FontSpec>& font) {
+    std::lock_guard guard(lock_);
+    if (font) {
+        setValue("fontName", font->family);
+        setValue("fontSize", font->pointSize);
+    } else {
+        settings_.erase("fontName");
+        setValue("fontSize", 0);
+    }
+    standardFont_ = font;
+}
+
+void VLSettingsManager::setWindowColor(const Color& color) {
+    std::lock_guard guard(lock_);
+    windowColor_ = color;
+    setValue("windowColor", isWindowColorSystem_ ? std::string() : stringRepresentation(color));
+}
+
+void VLSettingsManager::setWindowOpacity(double value) {
+    std::lock_guard guard(lock_);
+    setValue("windowOpacityKey", value);
+    windowOpacity_ = value;
+}
+
+void VLSettingsManager::setWindowLevel(long value) {
+    std::lock_guard guard(lock_);
+    setValue("windowLevelKey", value);
+    windowLevel_ = value;
+}
+
+void VLSettingsManager::setCookiesAllow(unsigned long value) {
+    CookiePolicyHandler handler;
+    {
+        std::lock_guard guard(lock_);
+        setValue("allowCookies", value);
+        cookiesAllow_ = value;
+        handler = cookiePolicyHandler_;
+    }
+    if (handler) {
+        handler(value);
+    }
+}
+
+void VLSettingsManager::setAppearance(long value) {
+    std::lock_guard guard(lock_);
+    setValue("appearance", value);
+    appearance_ = value;
+}
+
+void VLSettingsManager::setRefreshTimeInterval(double value) {
+    std::lock_guard guard(lock_);
+    setValue("refreshTimeInterval", value);
+    refreshTimeInterval_ = value;
+}
+
+void VLSettingsManager::setIsWindowColorSystem(bool value) {
+    std::lock_guard guard(lock_);
+    isWindowColorSystem_ = value;
+}
+
+nlohmann::json VLSettingsManager::settings() const {
+    std::lock_guard guard(lock_);
+    return settings_;
+}
+
+void VLSettingsManager::registerShortCut() {
+    const std::string accelerator =
+        UserDefaults::standard().stringForKey("globalShortcutKey").value_or("");
+    ShortcutBinder& binder = shortcutBinder();
+    if (!binder) {
+        if (!accelerator.empty()) {
+            Log::once("no-shortcut-binder",
+                      "global shortcut not bound: no desktop shortcut service in this process");
+        }
+        return;
+    }
+    bool bound = binder(accelerator, [] {
+        NotificationCenter::defaultCenter().post("showWindow");
+    });
+    if (!bound && !accelerator.empty()) {
+        Log::print("global shortcut \"", accelerator, "\" could not be bound");
+    }
+}
+
+bool VLSettingsManager::saveIcon(const Image& image, Error* error) {
+    const std::string target = Bundle::main().resourcePath() + "/AppIcon.icns";
+    std::optional<Image> icon = resizeImage(image, Size{128, 128});
+    std::string failure = icon ? IcnsWriter::write(*icon, target) : "the image has no bitmap";
+    if (!failure.empty()) {
+        Log::print("Error writing to AppIcon.icns. (", failure, ")");
+        if (error) {
+            *error = vellErrorWithCode(2, "Error creating icon.");
+        }
+        return false;
+    }
+    Log::line("AppIcon.icns created successfully.");
+    if (IconHandler& handler = iconHandler()) {
+        handler(image);
+    }
+    return true;
+}

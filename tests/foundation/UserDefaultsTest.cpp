@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "FileGuards.h"
+#include "LogCapture.h"
+#include "TestHome.h"
+#include "foundation/UserDefaults.h"
+
+TEST(UserDefaults, BoolWithDefaultAndPersistence) {
+    const std::string path = TestHome::configHome() + "/com.test/defaults.json";
+    {
+        UserDefaults defaults(path);
+        EXPECT_TRUE(defaults.boolForKey("DockBadge", true));
+        EXPECT_FALSE(defaults.boolForKey("DockBadge", false));
+        defaults.setBool("DockBadge", false);
+        defaults.setBool("UserNotifications", true);
+        defaults.setString("lastUserAnget", "Firefox-Mac");
+        EXPECT_FALSE(defaults.boolForKey("DockBadge", true));
+    }
+    UserDefaults again(path);
+    EXPECT_FALSE(again.boolForKey("DockBadge", true));
+    EXPECT_TRUE(again.boolForKey("UserNotifications", false));
+    EXPECT_EQ(again.stringForKey("lastUserAnget"), "Firefox-Mac");
+    again.removeObject("DockBadge");
+    EXPECT_TRUE(UserDefaults(path).boolForKey("DockBadge", true));
+}
+
+TEST(UserDefaults, BooleanReadingOfStoredValues) {
+    using J = nlohmann::json;
+    EXPECT_TRUE(UserDefaults::boolValue(J(1)));
+    EXPECT_TRUE(UserDefaults::boolValue(J(0.5)));
+    EXPECT_FALSE(UserDefaults::boolValue(J(0)));
+    EXPECT_TRUE(UserDefaults::boolValue(J("YES")));
+    EXPECT_TRUE(UserDefaults::boolValue(J("  true")));
+    EXPECT_TRUE(UserDefaults::boolValue(J("007")));
+    EXPECT_FALSE(UserDefaults::boolValue(J("no")));
+    EXPECT_FALSE(UserDefaults::boolValue(J("")));
+    EXPECT_FALSE(UserDefaults::boolValue(J::array({1})));
+    EXPECT_FALSE(UserDefaults::boolValue(J::object()));
+
+    // A value of another kind is still "present": the default does not apply.
+    UserDefaults defaults(TestHome::configHome() + "/x/defaults.json");
+    defaults.setObject("WebGrammarCheckingEnabled", J::array());
+    EXPECT_FALSE(defaults.boolForKey("WebGrammarCheckingEnabled", true));
+}
+
+TEST(UserDefaults, UnreadableFileStartsEmptyAndIsNotLostOnFailedWrite) {
+    const std::string folder = TestHome::configHome() + "/bad";
+    writeFileBytes(folder + "/defaults.json", "[1,2");
+    LogCapture log;
+    UserDefaults defaults(folder + "/defaults.json");
+    EXPECT_TRUE(log.contains("not a JSON object"));
+    EXPECT_FALSE(defaults.objectForKey("anything"));
+
+    defaults.setBool("ok", true);
+    const std::string saved = readFileBytes(folder + "/defaults.json");
+    EXPECT_EQ(saved, "{\"ok\":true}");
+    {
+        FileSizeLimit limit(4);
+        defaults.setString("big", std::string(1000, 'b'));
+    }
+    EXPECT_TRUE(log.contains("user defaults not saved"));
+    EXPECT_EQ(readFileBytes(folder + "/defaults.json"), saved);
+}

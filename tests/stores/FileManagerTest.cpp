@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "LogCapture.h"
+#include "StoreTestSupport.h"
+
+TEST(VLFileManager, SettingsFolderIsNamedByTheBundleIdentifier) {
+    EXPECT_EQ(VLFileManager::getCorvaUniqueID(), std::nullopt);
+    EXPECT_EQ(VLFileManager::getSettingsPath(), TestHome::dataHome() + "/Corva/(null)/");
+
+    TestHome::setUniqueID("F00D-1234");
+    EXPECT_EQ(VLFileManager::getCorvaUniqueID(), "F00D-1234");
+    const std::string path = VLFileManager::getSettingsPath();
+    EXPECT_EQ(path, TestHome::dataHome() + "/Corva/F00D-1234/");
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // The folder name is used as given and the path always ends in a separator.
+    EXPECT_EQ(VLFileManager::getSettingsPathForSandbox("custom name"),
+              TestHome::dataHome() + "/Corva/custom name/");
+
+    // Not UTF-8: no identifier, so the shared folder.
+    TestHome::setUniqueID(std::string("\xff\xfe\x01", 3));
+    EXPECT_EQ(VLFileManager::getCorvaUniqueID(), std::nullopt);
+    EXPECT_EQ(VLFileManager::getSettingsPath(), TestHome::dataHome() + "/Corva/(null)/");
+}
+
+TEST(VLFileManager, RemovedFolderComesBackAndBlockedFolderIsLogged) {
+    TestHome::setUniqueID("app");
+    const std::string path = VLFileManager::getSettingsPath();
+    std::filesystem::remove_all(path);
+    EXPECT_EQ(VLFileManager::getSettingsPath(), path);
+    EXPECT_TRUE(std::filesystem::is_directory(path));
+
+    // A file where the Corva folder should be: the path comes back anyway, with a log line.
+    std::filesystem::remove_all(TestHome::dataHome() + "/Corva");
+    writeFileBytes(TestHome::dataHome() + "/Corva", "not a folder");
+    LogCapture log;
+    EXPECT_EQ(VLFileManager::getSettingsPath(), TestHome::dataHome() + "/Corva/app/");
+    EXPECT_TRUE(log.contains("error:"));
+}

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "LogCapture.h"
+#include "StoreTestSupport.h"
+#include "foundation/Bundle.h"
+#include "foundation/NotificationCenter.h"
+#include "foundation/UserDefaults.h"
+#include "maintenance/ColorString.h"
+#include "maintenance/Image.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+Image solidImage(int width, int height) {
+    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(
+        gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height));
+    gdk_pixbuf_fill(pixbuf.get(), 0x3366ccff);
+    return Image(std::move(pixbuf));
+}
+}  // namespace
+
+TEST(VLSettingsManager, MissingFileGivesEveryDefault) {
+    LogCapture log;
+    VLSettingsManager settings;
+    EXPECT_TRUE(log.contains("loadSettings2"));
+    EXPECT_EQ(settings.getMainUrl(), std::nullopt);
+    EXPECT_FALSE(settings.openEmptyPage());
+    EXPECT_EQ(settings.pathToDownloadsFolder(), TestHome::path() + "/Downloads");
+    EXPECT_EQ(settings.windowOpacity(), 100.0);
+    EXPECT_EQ(settings.windowLevel(), 0);
+    EXPECT_TRUE(settings.windowShadow());
+    EXPECT_TRUE(settings.autoWindowColor());
+    EXPECT_FALSE(settings.hideTitle());
+    EXPECT_FALSE(settings.hideTitlebar());
+    EXPECT_FALSE(settings.enableJavaScript());
+    EXPECT_FALSE(settings.blockAds());
+    EXPECT_EQ(settings.cookiesAllow(), 0u);
+    EXPECT_EQ(settings.appearance(), 0);
+    EXPECT_EQ(settings.refreshTimeInterval(), 0.0);
+    EXPECT_EQ(settings.standardFont(), std::nullopt);
+    EXPECT_EQ(settings.windowColor(), Color::windowBackground());
+    EXPECT_FALSE(settings.isWindowColorSystem());
+}
+
+TEST(VLSettingsManager, HomeUrlGetsHttpsUnlessItStartsWithHttp) {
+    VLSettingsManager settings;
+    settings.setUrl(std::string("mail.example.com/inbox"));
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "https://mail.example.com/inbox");
+    settings.setUrl(std::string("http://intranet.local/"));
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "http://intranet.local/");
+    // A bare host whose first four letters are http keeps no scheme.
+    settings.setUrl(std::string("httpbin.org"));
+    ASSERT_TRUE(settings.getMainUrl());
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "httpbin.org");
+    EXPECT_FALSE(settings.getMainUrl()->isAbsolute());
+    settings.setUrl(std::string(""));
+    EXPECT_EQ(settings.getMainUrl(), std::nullopt);
+    settings.setUrl(std::string("not a url"));
+    EXPECT_EQ(settings.getMainUrl(), std::nullopt);
+    settings.setUrl(std::nullopt);
+    EXPECT_FALSE(settings.settings().contains("main_url"));
+}
+
+TEST(VLSettingsManager, ValuesSurviveSaveAndReload) {
+    {
+        VLSettingsManager settings;
+        settings.setUrl(std::string("https://example.com/"));
+        settings.setPathToDownloadFolder("/srv/downloads");
+        settings.setPathToDownloadFolder("");
+        settings.setOpenEmptyPage(true);
+        settings.setWindowOpacity(0.8);
+        settings.setWindowLevel(VLSettingsManager::kDesktopWindowLevel);
+        settings.setWindowShadow(false);
+        settings.setHideTitlebar(true);
+        settings.setBlockPopupWindow(true);
+        settings.setCookiesAllow(2);
+        settings.setAppearance(2);
+        settings.setRefreshTimeInterval(30.5);
+        settings.setWindowColor(Color::rgb(0.2, 0.4, 0.6));
+        ASSERT_TRUE(settings.saveSettings());
+    }
+    nlohmann::json file = fileJson("settings.json");
+    EXPECT_EQ(file["openEmptyPage;"], 1);
+    EXPECT_EQ(file["blockPopupWindoww"], true);
+    EXPECT_EQ(file["windowColor"], "0.200000 0.400000 0.600000 1.000000");
+    EXPECT_EQ(file["downloads"], "/srv/downloads");
+
+    VLSettingsManager settings;
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "https://example.com/");
+    EXPECT_EQ(settings.pathToDownloadsFolder(), "/srv/downloads");
+    EXPECT_TRUE(settings.openEmptyPage());
+    EXPECT_DOUBLE_EQ(settings.windowOpacity(), 0.8);
+    EXPECT_EQ(settings.windowLevel(), VLSettingsManager::kDesktopWindowLevel);
+    EXPECT_FALSE(settings.windowShadow());
+    EXPECT_TRUE(settings.hideTitlebar());
+    EXPECT_TRUE(settings.blockPopupWindow());
+    EXPECT_EQ(settings.cookiesAllow(), 2u);
+    EXPECT_EQ(settings.appearance(), 2);
+    EXPECT_EQ(settings.refreshTimeInterval(), 30.5);
+    Color color = settings.windowColor();
+    ASSERT_EQ(color.components.size(), 4u);
+    EXPECT_NEAR(color.red(), 0.2, 1e-6);
+    EXPECT_NEAR(color.blue(), 0.6, 1e-6);
+}
+
+TEST(VLSettingsManager, SystemColourAndFontResetRoundTrip) {
+    {
+        VLSettingsManager settings;
+        settings.setAutoWindowColor(false);
+        settings.setIsWindowColorSystem(true);
+        settings.setWindowColor(Color::rgb(1, 0, 0));
+        settings.setStandardFont(FontSpec{"Some Font", 14});
+        settings.setStandardFont(std::nullopt);
+        ASSERT_TRUE(settings.saveSettings());
+    }
+    nlohmann::json file = fileJson("settings.json");
+    EXPECT_EQ(file["windowColor"], "");
+    EXPECT_FALSE(file.contains("fontName"));
+    EXPECT_EQ(file["fontSize"], 0);
+
+    VLSettingsManager settings;
+    EXPECT_EQ(settings.windowColor(), Color::windowBackground());
+    EXPECT_EQ(settings.standardFont(), std::nullopt);
+    EXPECT_FALSE(settings.isWindowColorSystem()) << "never stored";
+}
+
+TEST(VLSettingsManager, FileQuirksAndWrongTypes) {
+    givenFile("settings.json",
+              R"({"blockPopupWindow":true,"openEmptyPage;":2,"appearance":4294967295,)"
+              R"("windowOpacityKey":"half","hideTitle":[1],"fontName":"No Such Family 123",)"
+              R"("fontSize":12,"windowColor":"1 2 3 4 5 6 7 8 9 10 11","allowCookies":"x"})");
+    LogCapture log;
+    VLSettingsManager settings;
+    EXPECT_FALSE(settings.blockPopupWindow()) << "only the doubled spelling counts";
+    EXPECT_TRUE(settings.openEmptyPage());
+    EXPECT_EQ(settings.appearance(), -1) << "read as a 32-bit integer";
+    EXPECT_EQ(settings.windowOpacity(), 100.0);
+    EXPECT_FALSE(settings.hideTitle());
+    EXPECT_EQ(settings.standardFont(), std::nullopt) << "unknown family";
+    EXPECT_EQ(settings.windowColor(), Color::windowBackground());
+    EXPECT_EQ(settings.cookiesAllow(), 0u);
+    EXPECT_TRUE(log.contains("\"windowOpacityKey\" has the wrong type"));
+    EXPECT_TRUE(log.contains("\"hideTitle\" has the wrong type"));
+    EXPECT_TRUE(log.contains("\"windowColor\" is not a colour"));
+
+    const std::vector<std::string> badFiles = {"", "{", "[]", std::string("\x00\x01\x02", 3)};
+    for (const std::string& bad : badFiles) {
+        givenFile("settings.json", bad);
+        VLSettingsManager reloaded;
+        EXPECT_EQ(reloaded.windowOpacity(), 100.0);
+        EXPECT_TRUE(reloaded.settings().empty());
+    }
+}
+
+TEST(VLSettingsManager, FailedSaveKeepsTheFileAndCookiePolicyReachesTheEngine) {
+    {
+        VLSettingsManager settings;
+        settings.setHideTitle(true);
+        ASSERT_TRUE(settings.saveSettings());
+    }
+    const std::string before = readFileBytes(settingsFile("settings.json"));
+    std::vector<unsigned long> policies;
+    {
+        VLSettingsManager settings;
+        settings.setCookiePolicyHandler([&](unsigned long p) { policies.push_back(p); });
+        settings.setCookiesAllow(1);
+        settings.setUrl(std::string(200000, 'a'));
+        FileSizeLimit fullDisk(128);
+        LogCapture log;
+        EXPECT_FALSE(settings.saveSettings());
+        EXPECT_TRUE(log.contains("error:"));
+        EXPECT_EQ(readFileBytes(settingsFile("settings.json")), before);
+        settings.setUrl(std::nullopt);  // so the save on destruction fits
+    }
+    EXPECT_EQ(policies, (std::vector<unsigned long>{0, 1}));
+}
+
+TEST(VLSettingsManager, LockedAccessFromSeveralThreads) {
+    VLSettingsManager settings;
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        while (!stop) {
+            settings.pathToDownloadsFolder();
+            settings.windowOpacity();
+            settings.getMainUrl();
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        settings.setPathToDownloadFolder("/tmp/d" + std::to_string(i));
+        settings.setWindowOpacity(i / 2000.0);
+        if (i % 500 == 0) {
+            settings.saveSettings();
+        }
+    }
+    stop = true;
+    reader.join();
+    EXPECT_EQ(settings.pathToDownloadsFolder(), "/tmp/d1999");
+}
+
+TEST(VLSettingsManager, GlobalShortcutBindsToShowWindow) {
+    UserDefaults::standard().setString("globalShortcutKey", "<Control><Alt>space");
+    std::string bound;
+    std::function<void()> action;
+    VLSettingsManager::setShortcutBinder([&](const std::string& accel, std::function<void()> a) {
+        bound = accel;
+        action = std::move(a);
+        return true;
+    });
+    VLSettingsManager settings;
+    EXPECT_EQ(bound, "<Control><Alt>space");
+    int shown = 0;
+    auto observer = NotificationCenter::defaultCenter().addObserver(
+        "showWindow", [&](const Notification&) { ++shown; });
+    ASSERT_TRUE(action);
+    action();
+    EXPECT_EQ(shown, 1);
+
+    VLSettingsManager::setShortcutBinder(nullptr);
+    LogCapture log;
+    settings.registerShortCut();
+    settings.registerShortCut();
+    int lines = 0;
+    for (const auto& line : log.lines()) {
+        lines += line.find("global shortcut not bound") != std::string::npos;
+    }
+    EXPECT_EQ(lines, 1) << "logged once";
+}
+
+TEST(VLSettingsManager, SaveIconWritesA128PixelIcnsAndKeepsOldIconOnFailure) {
+    std::optional<Size> appliedSize;
+    VLSettingsManager::setApplicationIconHandler(
+        [&](const Image& icon) { appliedSize = icon.size(); });
+    VLSettingsManager settings;
+    Error error;
+    ASSERT_TRUE(settings.saveIcon(solidImage(512, 512), &error));
+    const std::string icon = Bundle::main().resourcePath() + "/AppIcon.icns";
+    const std::string bytes = readFileBytes(icon);
+    ASSERT_GT(bytes.size(), 16u);
+    EXPECT_EQ(bytes.substr(0, 4), "icns");
+    EXPECT_EQ(bytes.substr(8, 4), "ic07");
+    auto loaded = Image::fromFile(icon);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->pixelWidth(), 128);
+    EXPECT_EQ(loaded->pixelHeight(), 128);
+    EXPECT_EQ(appliedSize, (Size{512, 512})) << "the unresized image becomes the app icon";
+
+    // An image without a bitmap: error code 2, the old icon stays.
+    appliedSize.reset();
+    LogCapture log;
+    EXPECT_FALSE(settings.saveIcon(Image(), &error));
+    EXPECT_EQ(error.code, 2);
+    EXPECT_EQ(error.domain, "com.vell");
+    EXPECT_EQ(error.localizedDescription, "Error creating icon.");
+    EXPECT_TRUE(log.contains("Error writing to AppIcon.icns."));
+    EXPECT_EQ(readFileBytes(icon), bytes);
+    EXPECT_FALSE(appliedSize);
+
+    UnwritableFolder readOnly(Bundle::main().resourcePath());
+    if (readOnly.active()) {
+        EXPECT_FALSE(settings.saveIcon(solidImage(64, 64), &error));
+        EXPECT_EQ(readFileBytes(icon), bytes);
+    }
+}

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "StoreTestSupport.h"
+#include "stores/VLBookmarksManager.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLShortcutManager.h"
+
+TEST(VLManager, EmptyObjectAndMissingFileAreTheSame) {
+    givenFile("bookmark.json", "{}");
+    Fresh<VLBookmarksManager> fromEmpty;
+    EXPECT_TRUE(fromEmpty->json().empty());
+    std::filesystem::remove(settingsFile("bookmark.json"));
+    Fresh<VLBookmarksManager> fromNothing;
+    EXPECT_TRUE(fromNothing->json().empty());
+    givenFile("bookmark.json", "");
+    EXPECT_TRUE(Fresh<VLBookmarksManager>()->json().empty());
+}
+
+TEST(VLManager, MalformedFileStartsEmptyAndIsReplacedOnSave) {
+    const std::vector<std::string> badFiles = {"{\"a\":", "\xef\xbb\xbfnull garbage", "[1,2,3]",
+                                               "\"text\"", std::string(5000, '{')};
+    for (const std::string& bad : badFiles) {
+        givenFile("history.json", bad);
+        LogCapture log;
+        Fresh<VLHistoryManager> history;
+        EXPECT_TRUE(history->json().empty()) << bad.substr(0, 20);
+        EXPECT_FALSE(log.lines().empty()) << "a bad file must be logged: " << bad.substr(0, 20);
+        EXPECT_EQ(readFileBytes(settingsFile("history.json")), bad) << "left on disk until save";
+        history->addUrl("https://a.example/", "A", "2024-01-01 10:00:00+00:00 T");
+        EXPECT_TRUE(history->save());
+        EXPECT_EQ(fileJson("history.json")["A"]["url"], "https://a.example/");
+    }
+}
+
+TEST(VLManager, FailedSaveKeepsThePreviousFile) {
+    {
+        Fresh<VLBookmarksManager> bookmarks;
+        bookmarks->addBookMark("Home", "https://example.com/");
+        ASSERT_TRUE(bookmarks->save());
+    }
+    const std::string before = readFileBytes(settingsFile("bookmark.json"));
+    Fresh<VLBookmarksManager> bookmarks;
+    bookmarks->addBookMark("Big", std::string(100000, 'u'));
+    {
+        FileSizeLimit fullDisk(64);
+        LogCapture log;
+        EXPECT_FALSE(bookmarks->save());
+        EXPECT_TRUE(log.contains("not saved"));
+    }
+    EXPECT_EQ(readFileBytes(settingsFile("bookmark.json")), before);
+
+    UnwritableFolder readOnly(VLFileManager::getSettingsPath());
+    if (readOnly.active()) {
+        EXPECT_FALSE(bookmarks->save());
+        EXPECT_EQ(readFileBytes(settingsFile("bookmark.json")), before);
+    }
+}
+
+TEST(VLManager, StoreKeepsItsPathAndWritesAfterTheFolderReturns) {
+    Fresh<VLBookmarksManager> bookmarks;
+    const std::string path = bookmarks->getPath();
+    EXPECT_EQ(path, VLFileManager::getSettingsPath() + "/bookmark.json");
+    std::filesystem::remove_all(VLFileManager::getSettingsPath());
+    bookmarks->addBookMark("A", "https://a/");
+    EXPECT_TRUE(bookmarks->save());
+    EXPECT_EQ(bookmarks->getPath(), path);
+    EXPECT_EQ(fileJson("bookmark.json")["A"], "https://a/");
+}
+
+TEST(VLShortcutManager, ExactLookupSaveAndReload) {
+    {
+        VLShortcutManager shortcuts;
+        shortcuts.setShortCut("gh", std::string("https://github.com/"));
+        shortcuts.setShortCut("", std::string("https://ignored/"));
+        shortcuts.setShortCut("mail", std::string("https://mail.example.com/"));
+        shortcuts.setShortCut("gone", std::string("https://x/"));
+        shortcuts.setShortCut("gone", std::nullopt);
+        EXPECT_EQ(shortcuts.findUrlForShortcut("gh"), "https://github.com/");
+        EXPECT_EQ(shortcuts.findUrlForShortcut("GH"), std::nullopt);
+        EXPECT_EQ(shortcuts.findUrlForShortcut("gh/issues"), std::nullopt);
+        EXPECT_EQ(shortcuts.findUrlForShortcut(""), std::nullopt);
+        EXPECT_EQ(shortcuts.findUrlForShortcut("gone"), std::nullopt);
+        EXPECT_TRUE(shortcuts.saveJson());
+    }
+    VLShortcutManager reloaded;
+    auto keys = reloaded.shortcuts();
+    auto urls = reloaded.urls();
+    ASSERT_EQ(keys.size(), 2u);
+    ASSERT_EQ(urls.size(), 2u);
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(reloaded.findUrlForShortcut(keys[i]), urls[i]);
+    }
+    reloaded.clearShortcuts();
+    EXPECT_TRUE(reloaded.shortcuts().empty());
+
+    givenFile("shortcuts.json", R"({"ok":"https://ok/","bad":42})");
+    VLShortcutManager mixed;
+    EXPECT_EQ(mixed.findUrlForShortcut("ok"), "https://ok/");
+    EXPECT_EQ(mixed.findUrlForShortcut("bad"), std::nullopt);
+    EXPECT_EQ(mixed.shortcuts(), std::vector<std::string>{"ok"});
+}

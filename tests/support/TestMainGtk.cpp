@@ -1,0 +1,19 @@
+#include <gtest/gtest.h>
+#include <gtkmm/main.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "TestHome.h"
+
+// Integration tests need a display (xvfb-run) and start GTK once per process.
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "integration tests need a display: run them under xvfb-run\n");
+        return 1;
+    }
+    Gtk::Main kit(argc, argv);
+    TestHome::installListener();
+    return RUN_ALL_TESTS();
+}
