@@ -44,11 +44,17 @@ void Bundle::setMainBundlePath(const std::string& bundlePath) {
     mainSlot() = std::make_unique<Bundle>(bundlePath);
 }
 
-std::string Bundle::contentsPath() const { return path_ + "/Contents"; }
+std::string Bundle::contentsPath() const {
+    return path_ + "/Contents";
+}
 
-std::string Bundle::resourcePath() const { return contentsPath() + "/Resources"; }
+std::string Bundle::resourcePath() const {
+    return contentsPath() + "/Resources";
+}
 
-std::string Bundle::executableFolder() const { return contentsPath() + "/MacOS"; }
+std::string Bundle::executableFolder() const {
+    return contentsPath() + "/MacOS";
+}
 
 const nlohmann::json& Bundle::infoDictionary() const {
     if (!info_) {

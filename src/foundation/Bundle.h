@@ -6,7 +6,7 @@
 
 // An application bundle: Name.app/Contents/{Info.plist,MacOS,Resources}.
 class Bundle {
-public:
+  public:
     explicit Bundle(std::string bundlePath);
 
     // The bundle of the running executable: two folders above Contents/MacOS/<program>.
@@ -29,7 +29,7 @@ public:
     std::optional<std::string> pathForResource(const std::string& name,
                                                const std::string& type) const;
 
-private:
+  private:
     std::string path_;
     mutable std::optional<nlohmann::json> info_;
 };

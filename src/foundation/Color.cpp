@@ -5,6 +5,10 @@ namespace {
 Color gWindowBackground = Color::rgb(246 / 255.0, 245 / 255.0, 244 / 255.0);
 }  // namespace
 
-Color Color::windowBackground() { return gWindowBackground; }
+Color Color::windowBackground() {
+    return gWindowBackground;
+}
 
-void Color::setWindowBackground(const Color& color) { gWindowBackground = color; }
+void Color::setWindowBackground(const Color& color) {
+    gWindowBackground = color;
+}

@@ -16,7 +16,7 @@ std::string errnoText(const std::string& what, const std::string& path, int erro
 }
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) {
@@ -32,7 +32,7 @@ public:
         return fd;
     }
 
-private:
+  private:
     int fd_;
 };
 

@@ -6,7 +6,7 @@
 
 // File helpers. Failures come back as text for the caller's log line; nothing throws.
 class Files {
-public:
+  public:
     struct ReadResult {
         std::string data;
         std::string error;  // empty on success; a missing file is an error too

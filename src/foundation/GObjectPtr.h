@@ -8,7 +8,7 @@
 // Owning reference to a GObject (WebKitWebView, SoupMessage, GdkPixbuf, ...).
 template <class T>
 class GObjectPtr {
-public:
+  public:
     GObjectPtr() = default;
     // Takes over a reference the caller owns (a `_new` result).
     static GObjectPtr adopt(T* object) { return GObjectPtr(object); }
@@ -48,14 +48,14 @@ public:
     explicit operator bool() const { return object_ != nullptr; }
     T* release() { return std::exchange(object_, nullptr); }
 
-private:
+  private:
     explicit GObjectPtr(T* object) : object_(object) {}
     T* object_ = nullptr;
 };
 
 // Owning GError*, for out-parameters: `GErrorPtr error; call(..., error.out());`
 class GErrorPtr {
-public:
+  public:
     GErrorPtr() = default;
     ~GErrorPtr() { reset(); }
     GErrorPtr(const GErrorPtr&) = delete;
@@ -76,7 +76,7 @@ public:
     const char* message() const { return error_ ? error_->message : ""; }
     bool matches(GQuark domain, int code) const { return g_error_matches(error_, domain, code); }
 
-private:
+  private:
     GError* error_ = nullptr;
 };
 

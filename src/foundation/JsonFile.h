@@ -5,19 +5,18 @@
 
 // Whole-file JSON documents for the stores.
 class JsonFile {
-public:
+  public:
     struct Loaded {
-        nlohmann::json value;  // null when missing, empty or unparseable
-        bool empty = false;    // the file is missing or holds no bytes
-        std::string error;     // why the bytes are not a JSON document; empty otherwise
-        std::string readError; // why the file could not be read (a missing file included)
+        nlohmann::json value;   // null when missing, empty or unparseable
+        bool empty = false;     // the file is missing or holds no bytes
+        std::string error;      // why the bytes are not a JSON document; empty otherwise
+        std::string readError;  // why the file could not be read (a missing file included)
     };
     static Loaded load(const std::string& path);
 
     // Parses a document; rejects nesting deeper than `maxDepth` (which would exhaust the stack
     // when written back).
-    static nlohmann::json parse(const std::string& bytes, std::string* error,
-                                int maxDepth = 128);
+    static nlohmann::json parse(const std::string& bytes, std::string* error, int maxDepth = 128);
 
     // Compact text; invalid UTF-8 in strings is replaced rather than thrown on.
     static std::string serialize(const nlohmann::json& value);

@@ -6,7 +6,7 @@
 
 // One plain line per message on stderr; the journal keeps it. No levels.
 class Log {
-public:
+  public:
     static void line(std::string_view text);
 
     template <class... Args>

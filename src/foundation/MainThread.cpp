@@ -20,4 +20,6 @@ void MainThread::post(std::function<void()> work) {
         heap, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
 
-bool MainThread::isMain() { return std::this_thread::get_id() == gMainThread; }
+bool MainThread::isMain() {
+    return std::this_thread::get_id() == gMainThread;
+}

@@ -4,7 +4,7 @@
 
 // Reaching the GLib main loop (the main thread) from workers.
 class MainThread {
-public:
+  public:
     // Queues `work` on the default main context; runs later even when called from the main
     // thread, so callers never re-enter themselves.
     static void post(std::function<void()> work);

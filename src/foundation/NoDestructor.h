@@ -7,7 +7,7 @@
 // during static destruction at exit.
 template <class T>
 class NoDestructor {
-public:
+  public:
     template <class... Args>
     explicit NoDestructor(Args&&... args) {
         new (storage_) T(std::forward<Args>(args)...);
@@ -20,6 +20,6 @@ public:
     T* operator->() { return &get(); }
     T& operator*() { return get(); }
 
-private:
+  private:
     alignas(T) unsigned char storage_[sizeof(T)];
 };

@@ -28,7 +28,9 @@ void NotificationCenter::Observer::reset() {
     center_ = nullptr;
 }
 
-bool NotificationCenter::Observer::active() const { return alive_ && *alive_; }
+bool NotificationCenter::Observer::active() const {
+    return alive_ && *alive_;
+}
 
 NotificationCenter& NotificationCenter::defaultCenter() {
     static NotificationCenter center;
@@ -66,8 +68,8 @@ void NotificationCenter::post(const Notification& notification) {
 }
 
 size_t NotificationCenter::observerCount() const {
-    return static_cast<size_t>(std::count_if(entries_.begin(), entries_.end(),
-                                             [](const Entry& e) { return *e.alive; }));
+    return static_cast<size_t>(
+        std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return *e.alive; }));
 }
 
 void NotificationCenter::prune() {

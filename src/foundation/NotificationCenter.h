@@ -14,11 +14,11 @@
 // addObserver returns an Observer token; the observation ends when the token is destroyed, so
 // an owner that keeps its tokens as members stops observing when it goes away.
 class NotificationCenter {
-public:
+  public:
     using Handler = std::function<void(const Notification&)>;
 
     class Observer {
-    public:
+      public:
         Observer() = default;
         ~Observer() { reset(); }
         Observer(Observer&& other) noexcept;
@@ -28,7 +28,7 @@ public:
         void reset();
         bool active() const;
 
-    private:
+      private:
         friend class NotificationCenter;
         Observer(NotificationCenter* center, std::shared_ptr<bool> alive);
         NotificationCenter* center_ = nullptr;
@@ -46,7 +46,7 @@ public:
 
     size_t observerCount() const;
 
-private:
+  private:
     struct Entry {
         std::string name;
         std::shared_ptr<Handler> handler;

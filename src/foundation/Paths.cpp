@@ -52,11 +52,17 @@ std::string Paths::home() {
     return "/";
 }
 
-std::string Paths::dataHome() { return envDirectory("XDG_DATA_HOME", home() + "/.local/share"); }
+std::string Paths::dataHome() {
+    return envDirectory("XDG_DATA_HOME", home() + "/.local/share");
+}
 
-std::string Paths::configHome() { return envDirectory("XDG_CONFIG_HOME", home() + "/.config"); }
+std::string Paths::configHome() {
+    return envDirectory("XDG_CONFIG_HOME", home() + "/.config");
+}
 
-std::string Paths::cacheHome() { return envDirectory("XDG_CACHE_HOME", home() + "/.cache"); }
+std::string Paths::cacheHome() {
+    return envDirectory("XDG_CACHE_HOME", home() + "/.cache");
+}
 
 std::string Paths::downloadsDirectory() {
     std::string dir = userDirFromFile(configHome() + "/user-dirs.dirs", "XDG_DOWNLOAD_DIR");

@@ -5,12 +5,13 @@
 // XDG base and user directories, read from the environment on every call (tests change HOME
 // between cases, so nothing here is cached).
 class Paths {
-public:
+  public:
     static std::string home();
     static std::string dataHome();    // $XDG_DATA_HOME or ~/.local/share: "Application Support"
     static std::string configHome();  // $XDG_CONFIG_HOME or ~/.config
     static std::string cacheHome();   // $XDG_CACHE_HOME or ~/.cache
-    static std::string downloadsDirectory();  // XDG_DOWNLOAD_DIR from user-dirs.dirs, or ~/Downloads
+    static std::string
+    downloadsDirectory();  // XDG_DOWNLOAD_DIR from user-dirs.dirs, or ~/Downloads
     static std::string executablePath();
 
     // Joins with exactly one separator between the parts.

@@ -8,7 +8,7 @@
 // booleans, integers, reals and strings themselves; dates become ISO 8601 text and data its
 // bytes as a string.
 class Plist {
-public:
+  public:
     // Absent when the file cannot be read or is not a property list; `error` says why.
     static std::optional<nlohmann::json> readFile(const std::string& path,
                                                   std::string* error = nullptr);

@@ -74,9 +74,9 @@ std::optional<Url> Url::parse(const std::string& text) {
         return url;
     }
     GErrorPtr error;
-    std::unique_ptr<GUri, UriDeleter> uri(
-        g_uri_parse(text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_HAS_PASSWORD),
-                    error.out()));
+    std::unique_ptr<GUri, UriDeleter> uri(g_uri_parse(
+        text.c_str(), static_cast<GUriFlags>(G_URI_FLAGS_ENCODED | G_URI_FLAGS_HAS_PASSWORD),
+        error.out()));
     if (!uri) {
         return std::nullopt;
     }

@@ -7,7 +7,7 @@
 // characters that may not appear in a URL (blanks, quotes, angle brackets, non-ASCII, a stray
 // %) is no URL at all; text without a scheme is a relative URL that is only a path.
 class Url {
-public:
+  public:
     static std::optional<Url> parse(const std::string& text);
 
     const std::string& absoluteString() const { return text_; }
@@ -22,7 +22,7 @@ public:
 
     bool operator==(const Url& other) const { return text_ == other.text_; }
 
-private:
+  private:
     std::string text_;
     std::string scheme_;
     std::string host_;

@@ -8,7 +8,7 @@
 // $XDG_CONFIG_HOME/<bundle identifier>/defaults.json. Every change is written at once
 // (atomically), so nothing set is lost when the process dies. Main thread only.
 class UserDefaults {
-public:
+  public:
     static UserDefaults& standard();
     explicit UserDefaults(std::string path);
 
@@ -32,7 +32,7 @@ public:
 
     static bool boolValue(const nlohmann::json& value);
 
-private:
+  private:
     std::string path_;
     nlohmann::json values_ = nlohmann::json::object();
 };

@@ -18,13 +18,11 @@ Gtk::MessageType messageType(Alert::Style style) {
 std::unique_ptr<Gtk::MessageDialog> AlertDialog::create(const Alert& alert, Gtk::Window* parent) {
     std::unique_ptr<Gtk::MessageDialog> dialog;
     if (parent) {
-        dialog = std::make_unique<Gtk::MessageDialog>(*parent, alert.messageText, false,
-                                                      messageType(alert.style), Gtk::BUTTONS_NONE,
-                                                      true);
+        dialog = std::make_unique<Gtk::MessageDialog>(
+            *parent, alert.messageText, false, messageType(alert.style), Gtk::BUTTONS_NONE, true);
     } else {
-        dialog = std::make_unique<Gtk::MessageDialog>(alert.messageText, false,
-                                                      messageType(alert.style), Gtk::BUTTONS_NONE,
-                                                      true);
+        dialog = std::make_unique<Gtk::MessageDialog>(
+            alert.messageText, false, messageType(alert.style), Gtk::BUTTONS_NONE, true);
     }
     if (!alert.informativeText.empty()) {
         dialog->set_secondary_text(alert.informativeText);

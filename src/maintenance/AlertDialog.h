@@ -11,7 +11,7 @@
 // Shows an Alert as a GTK message dialog. Buttons answer with their index (0 for the first);
 // closing the dialog otherwise answers -1.
 class AlertDialog {
-public:
+  public:
     static std::unique_ptr<Gtk::MessageDialog> create(const Alert& alert, Gtk::Window* parent);
     // Modal: runs a nested loop until answered.
     static int run(const Alert& alert, Gtk::Window* parent);

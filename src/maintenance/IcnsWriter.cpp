@@ -13,7 +13,6 @@ void appendBigEndian(std::string& out, uint32_t value) {
     out.push_back(static_cast<char>(value & 0xFF));
 }
 
-
 void appendElement(std::string& out, const char* type, const std::string& data) {
     out += type;
     appendBigEndian(out, static_cast<uint32_t>(8 + data.size()));

@@ -88,7 +88,8 @@ Image::Image(GObjectPtr<GdkPixbuf> pixbuf, Size pointSize)
 
 std::optional<Image> Image::fromFile(const std::string& path, std::string* error) {
     GErrorPtr gerror;
-    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new_from_file(path.c_str(), gerror.out()));
+    auto pixbuf =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new_from_file(path.c_str(), gerror.out()));
     if (!pixbuf) {
         if (error) {
             *error = gerror ? gerror.message() : "cannot load " + path;
@@ -116,9 +117,13 @@ std::optional<Image> Image::fromData(const std::string& bytes, std::string* erro
     return Image(GObjectPtr<GdkPixbuf>::retain(pixbuf));
 }
 
-int Image::pixelWidth() const { return pixbuf_ ? gdk_pixbuf_get_width(pixbuf_.get()) : 0; }
+int Image::pixelWidth() const {
+    return pixbuf_ ? gdk_pixbuf_get_width(pixbuf_.get()) : 0;
+}
 
-int Image::pixelHeight() const { return pixbuf_ ? gdk_pixbuf_get_height(pixbuf_.get()) : 0; }
+int Image::pixelHeight() const {
+    return pixbuf_ ? gdk_pixbuf_get_height(pixbuf_.get()) : 0;
+}
 
 std::string Image::pngData(std::string* error) const {
     if (!pixbuf_) {

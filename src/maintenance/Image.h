@@ -10,7 +10,7 @@
 
 // An image with a bitmap form (a GdkPixbuf) and a size in points (the pixel size unless set).
 class Image {
-public:
+  public:
     Image() = default;
     explicit Image(GObjectPtr<GdkPixbuf> pixbuf);
     Image(GObjectPtr<GdkPixbuf> pixbuf, Size pointSize);
@@ -27,7 +27,7 @@ public:
     // PNG bytes of the bitmap; empty when there is none or encoding fails.
     std::string pngData(std::string* error = nullptr) const;
 
-private:
+  private:
     GObjectPtr<GdkPixbuf> pixbuf_;
     Size size_;
 };

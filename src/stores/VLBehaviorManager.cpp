@@ -43,7 +43,7 @@ void VLBehaviorManager::loadValues() {
         warnWrongType(json_, key, value.has_value());
         long long v = value.value_or(0);
         return v < static_cast<long long>(kMinimumPopOverSide) ? kDefaultPopOverSide
-                                                                 : static_cast<unsigned long>(v);
+                                                               : static_cast<unsigned long>(v);
     };
     setPopOverWidth(side("POPOVER_W_KEY"));
     setPopOverHeight(side("POPOVER_H_KEY"));

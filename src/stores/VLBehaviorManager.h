@@ -5,7 +5,7 @@
 
 // How the app behaves as a whole (behavior.json).
 class VLBehaviorManager : public VLManager {
-public:
+  public:
     static VLBehaviorManager& sharedManager() { return sharedStore<VLBehaviorManager>(); }
 
     std::string getPath() override { return pathInSettingsFolder("behavior.json"); }
@@ -46,7 +46,7 @@ public:
     void setPopOverWidth(unsigned long value);
     void setPopOverHeight(unsigned long value);
 
-private:
+  private:
     bool flag(const char* key) const;
 
     bool closeApplication_ = false;

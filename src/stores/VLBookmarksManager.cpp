@@ -6,7 +6,9 @@ void VLBookmarksManager::addBookMark(const std::string& name, const std::string&
     json_[name] = url;
 }
 
-void VLBookmarksManager::removeBookmark(const std::string& name) { json_.erase(name); }
+void VLBookmarksManager::removeBookmark(const std::string& name) {
+    json_.erase(name);
+}
 
 std::vector<std::string> VLBookmarksManager::bookmarks() const {
     // The dictionary keeps its keys sorted by byte, which is plain character order.

@@ -8,7 +8,7 @@
 
 // Bookmark name -> URL (bookmark.json).
 class VLBookmarksManager : public VLManager {
-public:
+  public:
     static VLBookmarksManager& sharedManager() { return sharedStore<VLBookmarksManager>(); }
 
     std::string getPath() override { return pathInSettingsFolder("bookmark.json"); }

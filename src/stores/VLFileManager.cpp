@@ -7,7 +7,9 @@
 #include "foundation/Log.h"
 #include "foundation/Paths.h"
 
-std::string VLFileManager::getSettingsPath() { return getSettingsPathForSandbox(); }
+std::string VLFileManager::getSettingsPath() {
+    return getSettingsPathForSandbox();
+}
 
 std::string VLFileManager::getSettingsPathForSandbox() {
     return getSettingsPathForSandbox(getCorvaUniqueID().value_or(kMissingIdentifierFolder));

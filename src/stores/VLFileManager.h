@@ -5,7 +5,7 @@
 
 // Where each generated app keeps its state: $XDG_DATA_HOME/Corva/<app identifier>/.
 class VLFileManager {
-public:
+  public:
     // The settings folder of the running app, re-created when it was removed meanwhile.
     static std::string getSettingsPath();
     static std::string getSettingsPathForSandbox();

@@ -44,4 +44,6 @@ std::vector<std::string> VLHistoryManager::sortedByDateNames() const {
     return names;
 }
 
-void VLHistoryManager::clearHistory() { json_ = nlohmann::json::object(); }
+void VLHistoryManager::clearHistory() {
+    json_ = nlohmann::json::object();
+}

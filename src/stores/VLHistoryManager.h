@@ -9,7 +9,7 @@
 // Page title -> {"url", "date"} (history.json). A later visit to a page of the same title
 // replaces the earlier entry.
 class VLHistoryManager : public VLManager {
-public:
+  public:
     static VLHistoryManager& sharedManager() { return sharedStore<VLHistoryManager>(); }
 
     std::string getPath() override { return pathInSettingsFolder("history.json"); }

@@ -9,7 +9,7 @@
 // Base of the JSON-file stores: one dictionary, the whole file, read once at creation.
 // Setters change memory only; callers save.
 class VLManager {
-public:
+  public:
     VLManager() = default;
     virtual ~VLManager() = default;
     VLManager(const VLManager&) = delete;
@@ -37,13 +37,13 @@ public:
     static constexpr double kCurrentVersion = 1.1;
     bool hasCurrentVersion() const;
 
-protected:
+  protected:
     // Forms "<settings folder>/<file>" on first use and keeps it.
     const std::string& pathInSettingsFolder(const char* fileName);
 
     nlohmann::json json_ = nlohmann::json::object();
 
-private:
+  private:
     std::optional<std::string> path_;
 };
 

@@ -133,4 +133,6 @@ void VLRestoreManager::setWindowFrameString(const std::string& frame, const std:
     }
 }
 
-void VLRestoreManager::clear() { json_ = nlohmann::json::object(); }
+void VLRestoreManager::clear() {
+    json_ = nlohmann::json::object();
+}

@@ -8,7 +8,7 @@
 
 // The windows to reopen: per window key ("window0", ...) its tab URLs and frame (restore.json).
 class VLRestoreManager : public VLManager {
-public:
+  public:
     static VLRestoreManager& sharedManager() { return sharedStore<VLRestoreManager>(); }
 
     std::string getPath() override { return pathInSettingsFolder("restore.json"); }

@@ -37,19 +37,32 @@ struct KeySpec {
 };
 
 constexpr KeySpec kKeys[] = {
-    {"main_url", Kind::String},           {"openEmptyPage;", Kind::Number},
-    {"downloads", Kind::String},          {"fontName", Kind::String},
-    {"fontSize", Kind::Number},           {"windowColor", Kind::String},
-    {"autowindowColor", Kind::Boolean},   {"windowOpacityKey", Kind::Number},
-    {"windowLevelKey", Kind::Number},     {"windowHasShadow", Kind::Boolean},
-    {"hideTitle", Kind::Boolean},         {"hideTitleIcon", Kind::Boolean},
-    {"hideTitlebar", Kind::Boolean},      {"hideToolbarButton", Kind::Boolean},
-    {"hidePreferences", Kind::Boolean},   {"hideProgressBar", Kind::Boolean},
-    {"enablePlugins", Kind::Boolean},     {"enableJavaScript", Kind::Boolean},
-    {"blockPopupWindoww", Kind::Boolean}, {"blockAds", Kind::Boolean},
-    {"allowCookies", Kind::Number},       {"selectNewTab", Kind::Boolean},
-    {"returnToPrior", Kind::Boolean},     {"confirmBeforeTabsClose", Kind::Boolean},
-    {"showBookmark", Kind::Boolean},      {"appearance", Kind::Number},
+    {"main_url", Kind::String},
+    {"openEmptyPage;", Kind::Number},
+    {"downloads", Kind::String},
+    {"fontName", Kind::String},
+    {"fontSize", Kind::Number},
+    {"windowColor", Kind::String},
+    {"autowindowColor", Kind::Boolean},
+    {"windowOpacityKey", Kind::Number},
+    {"windowLevelKey", Kind::Number},
+    {"windowHasShadow", Kind::Boolean},
+    {"hideTitle", Kind::Boolean},
+    {"hideTitleIcon", Kind::Boolean},
+    {"hideTitlebar", Kind::Boolean},
+    {"hideToolbarButton", Kind::Boolean},
+    {"hidePreferences", Kind::Boolean},
+    {"hideProgressBar", Kind::Boolean},
+    {"enablePlugins", Kind::Boolean},
+    {"enableJavaScript", Kind::Boolean},
+    {"blockPopupWindoww", Kind::Boolean},
+    {"blockAds", Kind::Boolean},
+    {"allowCookies", Kind::Number},
+    {"selectNewTab", Kind::Boolean},
+    {"returnToPrior", Kind::Boolean},
+    {"confirmBeforeTabsClose", Kind::Boolean},
+    {"showBookmark", Kind::Boolean},
+    {"appearance", Kind::Number},
     {"refreshTimeInterval", Kind::Number},
 };
 
@@ -85,7 +98,9 @@ VLSettingsManager::VLSettingsManager() {
     loadValues();
 }
 
-VLSettingsManager::~VLSettingsManager() { saveSettings(); }
+VLSettingsManager::~VLSettingsManager() {
+    saveSettings();
+}
 
 void VLSettingsManager::setShortcutBinder(ShortcutBinder binder) {
     shortcutBinder() = std::move(binder);
@@ -180,8 +195,8 @@ void VLSettingsManager::loadValues() {
     }
     blockAds_ = flagOf(settings_, "blockAds");
 
-    cookiesAllow_ =
-        static_cast<unsigned long>(json_value::unsignedInteger(settings_, "allowCookies").value_or(0));
+    cookiesAllow_ = static_cast<unsigned long>(
+        json_value::unsignedInteger(settings_, "allowCookies").value_or(0));
     if (cookiePolicyHandler_) {
         cookiePolicyHandler_(cookiesAllow_);
     }
@@ -269,7 +284,7 @@ SITEBOX_LIVE_FLAG(hideToolbarButton, hideToolbarButton_, "hideToolbarButton", fa
 SITEBOX_LIVE_FLAG(hidePreferences, hidePreferences_, "hidePreferences", false)
 #undef SITEBOX_LIVE_FLAG
 
-#define SITEBOX_CACHED(type, getter, field) \
+#define SITEBOX_CACHED(type, getter, field)  \
     type VLSettingsManager::getter() const { \
         std::lock_guard guard(lock_);        \
         return field;                        \
@@ -292,7 +307,7 @@ SITEBOX_CACHED(double, refreshTimeInterval, refreshTimeInterval_)
 SITEBOX_CACHED(bool, isWindowColorSystem, isWindowColorSystem_)
 #undef SITEBOX_CACHED
 
-#define SITEBOX_FLAG_SETTER(setter, field, key) \
+#define SITEBOX_FLAG_SETTER(setter, field, key)  \
     void VLSettingsManager::setter(bool value) { \
         std::lock_guard guard(lock_);            \
         setValue(key, value);                    \
@@ -415,9 +430,8 @@ void VLSettingsManager::registerShortCut() {
         }
         return;
     }
-    bool bound = binder(accelerator, [] {
-        NotificationCenter::defaultCenter().post("showWindow");
-    });
+    bool bound =
+        binder(accelerator, [] { NotificationCenter::defaultCenter().post("showWindow"); });
     if (!bound && !accelerator.empty()) {
         Log::print("global shortcut \"", accelerator, "\" could not be bound");
     }

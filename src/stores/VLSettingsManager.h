@@ -16,7 +16,7 @@ class Image;
 // General and appearance settings (settings.json). Usable from any thread: live getters, setters
 // and the serialisation of saveSettings hold the store's (non-recursive) lock.
 class VLSettingsManager {
-public:
+  public:
     // Binds an accelerator ("<Control><Alt>space"; empty unbinds) to an action; false when the
     // binding failed. Installed by the desktop layer.
     using ShortcutBinder =
@@ -118,7 +118,7 @@ public:
     static constexpr long kFloatingWindowLevel = 3;
     static constexpr long kDesktopWindowLevel = -2147483623;
 
-private:
+  private:
     bool liveFlag(const char* key, bool defaultValue);
     void setValue(const char* key, nlohmann::json value);
     void warnAboutWrongTypes() const;

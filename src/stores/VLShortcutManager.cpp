@@ -11,7 +11,9 @@ VLShortcutManager& VLShortcutManager::sharedManager() {
     return *manager;
 }
 
-VLShortcutManager::VLShortcutManager() { loadJson(); }
+VLShortcutManager::VLShortcutManager() {
+    loadJson();
+}
 
 std::string VLShortcutManager::getPath() {
     if (!path_) {
@@ -64,7 +66,9 @@ std::optional<std::string> VLShortcutManager::findUrlForShortcut(const std::stri
     return json_value::string(json_, text);
 }
 
-void VLShortcutManager::clearShortcuts() { json_ = nlohmann::json::object(); }
+void VLShortcutManager::clearShortcuts() {
+    json_ = nlohmann::json::object();
+}
 
 std::vector<std::string> VLShortcutManager::shortcuts() const {
     std::vector<std::string> keys;

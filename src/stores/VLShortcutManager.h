@@ -7,7 +7,7 @@
 
 // Typed shortcut -> URL (shortcuts.json); handles its file itself.
 class VLShortcutManager {
-public:
+  public:
     static VLShortcutManager& sharedManager();
     VLShortcutManager();
 
@@ -27,7 +27,7 @@ public:
 
     nlohmann::json& json() { return json_; }
 
-private:
+  private:
     nlohmann::json json_ = nlohmann::json::object();
     std::optional<std::string> path_;
 };

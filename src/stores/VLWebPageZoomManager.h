@@ -6,7 +6,7 @@
 
 // One zoom factor for every page (webpagezoom.json).
 class VLWebPageZoomManager : public VLManager {
-public:
+  public:
     static VLWebPageZoomManager& sharedManager() { return sharedStore<VLWebPageZoomManager>(); }
 
     std::string getPath() override { return pathInSettingsFolder("webpagezoom.json"); }

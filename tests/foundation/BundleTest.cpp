@@ -37,13 +37,11 @@ TEST(Bundle, BrokenInfoPlistGivesEmptyDictionary) {
 }
 
 TEST(Plist, XmlRoundTripKeepsTypes) {
-    nlohmann::json value = {{"isEnterpriseApp", true},
-                            {"windowLevel", 2},
-                            {"negative", -3},
-                            {"windowOpacity", 0.8},
-                            {"appName", "Mail"},
-                            {"whiteListPatterns", {"*.example.com*", "*mail*"}},
-                            {"nested", {{"a", false}}}};
+    nlohmann::json value = {
+        {"isEnterpriseApp", true}, {"windowLevel", 2},
+        {"negative", -3},          {"windowOpacity", 0.8},
+        {"appName", "Mail"},       {"whiteListPatterns", {"*.example.com*", "*mail*"}},
+        {"nested", {{"a", false}}}};
     auto back = Plist::parse(Plist::toXml(value));
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, value);

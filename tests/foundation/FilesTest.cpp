@@ -6,7 +6,9 @@
 #include "foundation/JsonFile.h"
 
 namespace {
-std::string folder() { return TestHome::path() + "/files"; }
+std::string folder() {
+    return TestHome::path() + "/files";
+}
 }  // namespace
 
 TEST(Files, AtomicWriteReplacesWholeFileAndLeavesNoTemporary) {

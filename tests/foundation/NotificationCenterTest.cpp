@@ -7,17 +7,20 @@ TEST(NotificationCenter, DeliversByNameWithObjectAndUserInfo) {
     std::vector<std::string> seen;
     std::optional<std::string> url;
     std::optional<int> object;
-    auto a = center.addObserver("reload", [&](const Notification& n) { seen.push_back("a:" + n.name); });
+    auto a =
+        center.addObserver("reload", [&](const Notification& n) { seen.push_back("a:" + n.name); });
     auto b = center.addObserver("Open Link In New Tab", [&](const Notification& n) {
         url = n.info<std::string>("url");
         object = n.objectAs<int>();
     });
-    auto all = center.addObserver("", [&](const Notification& n) { seen.push_back("all:" + n.name); });
+    auto all =
+        center.addObserver("", [&](const Notification& n) { seen.push_back("all:" + n.name); });
 
     center.post("reload");
     center.post("Open Link In New Tab", 7, {{"url", std::string("https://example.com/")}});
 
-    EXPECT_EQ(seen, (std::vector<std::string>{"a:reload", "all:reload", "all:Open Link In New Tab"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"a:reload", "all:reload", "all:Open Link In New Tab"}));
     EXPECT_EQ(url, "https://example.com/");
     EXPECT_EQ(object, 7);
 }

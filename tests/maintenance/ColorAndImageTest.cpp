@@ -8,8 +8,8 @@
 
 namespace {
 Image filled(int width, int height, guint32 rgba, bool alpha = true) {
-    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(
-        gdk_pixbuf_new(GDK_COLORSPACE_RGB, alpha, 8, width, height));
+    auto pixbuf =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, alpha, 8, width, height));
     gdk_pixbuf_fill(pixbuf.get(), rgba);
     return Image(std::move(pixbuf));
 }
@@ -41,7 +41,8 @@ TEST(ColorString, TextFormRoundTripsAndRejectsTooManyPieces) {
     // Two blanks in a row make an empty piece that reads as 0; text reads its leading number.
     auto gap = colorFromString("0.5  0.25 x 1e-1abc", Color::Space::DeviceRGB);
     ASSERT_TRUE(gap);
-    EXPECT_EQ(gap->components, (std::vector<double>{0.5, 0.0, 0.25, 0.0, static_cast<double>(0.1f)}));
+    EXPECT_EQ(gap->components,
+              (std::vector<double>{0.5, 0.0, 0.25, 0.0, static_cast<double>(0.1f)}));
 }
 
 TEST(ColorString, LightnessAndHexColours) {

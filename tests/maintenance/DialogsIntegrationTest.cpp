@@ -11,8 +11,10 @@
 #include "stores/VLSettingsManager.h"
 
 TEST(AlertDialogIT, ShowsTextsAndAnswersWithButtonIndex) {
-    Alert alert{"Are you sure you want to quit?", "Quitting will close all Windows and Tabs.",
-                {"Quit", "Cancel"}, Alert::Style::Warning};
+    Alert alert{"Are you sure you want to quit?",
+                "Quitting will close all Windows and Tabs.",
+                {"Quit", "Cancel"},
+                Alert::Style::Warning};
     Gtk::Window parent;
     auto dialog = AlertDialog::create(alert, &parent);
     EXPECT_EQ(dialog->property_text().get_value(), "Are you sure you want to quit?");

@@ -10,12 +10,11 @@ TEST(VLBehaviorManager, NewAppWritesDefaultsAtMigration) {
     EXPECT_FALSE(behavior->restoreWindowsAndTabs());
     EXPECT_EQ(behavior->openLinksIn(), 0u);
     EXPECT_EQ(behavior->popOverSize(), (Size{400, 400}));
-    EXPECT_EQ(fileJson("behavior.json"),
-              (nlohmann::json{{"version", 1.1},
-                              {"windowAllSpace", false},
-                              {"statusBarKey", false},
-                              {"POPOVER_W_KEY", 400},
-                              {"POPOVER_H_KEY", 400}}));
+    EXPECT_EQ(fileJson("behavior.json"), (nlohmann::json{{"version", 1.1},
+                                                         {"windowAllSpace", false},
+                                                         {"statusBarKey", false},
+                                                         {"POPOVER_W_KEY", 400},
+                                                         {"POPOVER_H_KEY", 400}}));
 }
 
 TEST(VLBehaviorManager, MigrationDropsOldWindowAllSpaceOnly) {
@@ -70,9 +69,8 @@ TEST(VLBehaviorManager, SettersWriteFileKeysAndBackgroundImpliesTabs) {
 }
 
 TEST(VLBehaviorManager, HostileValuesReadAsDefaults) {
-    givenFile("behavior.json",
-              R"({"version":1.1,"closeApplication":[true],"openLinksKey":"two",)"
-              R"("POPOVER_W_KEY":-20,"POPOVER_H_KEY":{"h":1},"mobileVersion":1})");
+    givenFile("behavior.json", R"({"version":1.1,"closeApplication":[true],"openLinksKey":"two",)"
+                               R"("POPOVER_W_KEY":-20,"POPOVER_H_KEY":{"h":1},"mobileVersion":1})");
     LogCapture log;
     Fresh<VLBehaviorManager> behavior;
     EXPECT_FALSE(behavior->closeApplication());

@@ -13,8 +13,8 @@
 
 namespace {
 Image solidImage(int width, int height) {
-    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(
-        gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height));
+    auto pixbuf =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height));
     gdk_pixbuf_fill(pixbuf.get(), 0x3366ccff);
     return Image(std::move(pixbuf));
 }

@@ -8,8 +8,9 @@
 #include "stores/VLWebPageZoomManager.h"
 
 TEST(VLRestoreManager, OldLayoutIsConvertedAtStart) {
-    givenFile("restore.json",
-              R"({"window0":{"0":"https://a.example/","1":"https://b.example/"},"other":{"x":"y"}})");
+    givenFile(
+        "restore.json",
+        R"({"window0":{"0":"https://a.example/","1":"https://b.example/"},"other":{"x":"y"}})");
     {
         Fresh<VLRestoreManager> restore;
         auto urls = restore->getUrlsForKey("window0");

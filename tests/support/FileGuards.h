@@ -6,14 +6,14 @@
 // stop writes, so the immutable attribute is used there; `active()` is false when neither
 // works on this file system.
 class UnwritableFolder {
-public:
+  public:
     explicit UnwritableFolder(std::string path);
     ~UnwritableFolder();
     UnwritableFolder(const UnwritableFolder&) = delete;
     UnwritableFolder& operator=(const UnwritableFolder&) = delete;
     bool active() const { return active_; }
 
-private:
+  private:
     std::string path_;
     bool active_ = false;
     bool immutable_ = false;
@@ -22,13 +22,13 @@ private:
 // Limits the size of files this process may write (as a full disk would), for the guard's
 // lifetime; writes past the limit fail with EFBIG instead of raising SIGXFSZ.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(long bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     unsigned long previousSoft_ = 0;
     bool active_ = false;
 };

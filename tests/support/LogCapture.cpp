@@ -19,9 +19,13 @@ LogCapture::LogCapture() {
     Log::setSink(sink);
 }
 
-LogCapture::~LogCapture() { Log::setSink(nullptr); }
+LogCapture::~LogCapture() {
+    Log::setSink(nullptr);
+}
 
-const std::vector<std::string>& LogCapture::lines() const { return gLines; }
+const std::vector<std::string>& LogCapture::lines() const {
+    return gLines;
+}
 
 bool LogCapture::contains(const std::string& text) const {
     for (const std::string& line : gLines) {
@@ -32,4 +36,6 @@ bool LogCapture::contains(const std::string& text) const {
     return false;
 }
 
-void LogCapture::clear() { gLines.clear(); }
+void LogCapture::clear() {
+    gLines.clear();
+}

@@ -5,7 +5,7 @@
 
 // Collects the lines logged while it lives (one at a time).
 class LogCapture {
-public:
+  public:
     LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;

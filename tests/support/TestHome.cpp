@@ -14,7 +14,9 @@
 namespace {
 std::string gPath;
 
-void setEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+void setEnv(const char* name, const std::string& value) {
+    setenv(name, value.c_str(), 1);
+}
 }  // namespace
 
 void TestHome::begin(const std::string& testName) {
@@ -52,11 +54,21 @@ void TestHome::end() {
     gPath.clear();
 }
 
-const std::string& TestHome::path() { return gPath; }
-std::string TestHome::bundlePath() { return gPath + "/Test.app"; }
-std::string TestHome::dataHome() { return gPath + "/.local/share"; }
-std::string TestHome::configHome() { return gPath + "/.config"; }
-std::string TestHome::cacheHome() { return gPath + "/.cache"; }
+const std::string& TestHome::path() {
+    return gPath;
+}
+std::string TestHome::bundlePath() {
+    return gPath + "/Test.app";
+}
+std::string TestHome::dataHome() {
+    return gPath + "/.local/share";
+}
+std::string TestHome::configHome() {
+    return gPath + "/.config";
+}
+std::string TestHome::cacheHome() {
+    return gPath + "/.cache";
+}
 
 void TestHome::writeInfoPlist(const std::string& identifier, const std::string& version) {
     std::ofstream out(bundlePath() + "/Contents/Info.plist");

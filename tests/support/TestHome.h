@@ -5,7 +5,7 @@
 // A fresh temporary HOME (with XDG folders inside it) and test bundle for one test case; the
 // test main installs one around every case.
 class TestHome {
-public:
+  public:
     // Creates the folders, points HOME and XDG_* at them and the main bundle at a bundle inside.
     static void begin(const std::string& testName);
     // Removes the folder (kept when SITEBOX_KEEP_TEST_HOME is set).

@@ -9,6 +9,9 @@
 // Integration tests need a display (xvfb-run) and start GTK once per process.
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) {
+        return RUN_ALL_TESTS();  // test discovery needs no display
+    }
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "integration tests need a display: run them under xvfb-run\n");
         return 1;
