@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// URL pattern text: `*` stands for any run of characters; the pieces between stars are found
+// anywhere in the URL, each by its first occurrence searched from the start of the URL, and must
+// come in order. No anchoring, no case folding. Each search is linear (two-way string matching),
+// so a match costs O(URL length x number of pieces).
+class UrlPattern {
+public:
+    // The non-empty pieces of a pattern, in order.
+    static std::vector<std::string_view> pieces(std::string_view pattern);
+    // Index of the first occurrence of `piece` in `text`, or nothing.
+    static std::optional<size_t> find(std::string_view text, std::string_view piece);
+
+    // Whether the pattern's pieces occur in the URL in order. When `reduceFirst` is given, the
+    // first non-empty piece is replaced by its result (when it has one) before it is searched.
+    static bool matches(
+        std::string_view url, std::string_view pattern,
+        const std::function<std::optional<std::string>(std::string_view)>& reduceFirst = {});
+
+    // Case-sensitive comparison that orders runs of digits by their value ("Rule 9" < "Rule 10").
+    static bool naturalLess(const std::string& a, const std::string& b);
+};
