@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "browser/HistoryDate.h"
+#include "browser/PageAddress.h"
+#include "browser/UserAgents.h"
+#include "browser/UserStyleScript.h"
+#include "browser/ZoomSteps.h"
+
+TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
+    const std::string search = PageAddress::kSearchPrefix;
+    EXPECT_EQ(PageAddress::resolve("weather", std::nullopt), search + "weather");
+    EXPECT_EQ(PageAddress::resolve("two words here", std::nullopt), search + "two%20words%20here");
+    EXPECT_EQ(PageAddress::resolve("a&b #c", std::nullopt), search + "a%26b%20%23c");
+    EXPECT_EQ(PageAddress::resolve("example.com/path", std::nullopt), "https://example.com/path");
+    EXPECT_EQ(PageAddress::resolve("http://plain.example/", std::nullopt), "http://plain.example/");
+    EXPECT_EQ(PageAddress::resolve("localhost:8080", std::nullopt), std::nullopt)
+        << "a scheme-like prefix without a host loads nothing";
+    EXPECT_EQ(PageAddress::resolve("", std::nullopt), std::nullopt);
+    EXPECT_EQ(PageAddress::resolve("bad host.com", std::nullopt), std::nullopt);
+    // A shortcut's URL replaces the text.
+    EXPECT_EQ(PageAddress::resolve("gh", std::string("https://github.com/")), "https://github.com/");
+    EXPECT_EQ(PageAddress::resolve("m", std::string("mail.example.com")), "https://mail.example.com");
+}
+
+TEST(UserAgents, TableAndVersions) {
+    auto agents = UserAgents::generate("605.1.15", {10, 15, 7});
+    ASSERT_EQ(agents.size(), 5u);
+    for (const char* key : {"Safari-Mac", "Firefox-Mac", "Chrome-Mac", "iPhone", "iPad"}) {
+        EXPECT_TRUE(agents.count(key)) << key;
+    }
+    // The system's minor version is removed wherever it stands in the engine version.
+    EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {10, 15, 7}), "605.1.");
+    EXPECT_EQ(agents["iPhone"],
+              "Mozilla/5.0 (iPhone; CPU iPhone OS 14_2 like Mac OS X) AppleWebKit/605.1. (KHTML, "
+              "like Gecko) Version/10.0 Mobile/14E8301 Safari/605.1.");
+    EXPECT_EQ(agents["Firefox-Mac"],
+              "Mozilla/5.0 (Macintosh; Intel Mac OS X 10.15; rv:83.0) Gecko/20100101 Firefox/83.0");
+    EXPECT_EQ(UserAgents::generate("", {}).size(), 5u);
+
+    EXPECT_EQ(UserAgents::engineVersionFromUserAgent(
+                  "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko) "
+                  "Version/18.0 Safari/605.1.15"),
+              "605.1.15");
+    EXPECT_EQ(UserAgents::engineVersionFromUserAgent("curl/8"), "");
+    auto debian = UserAgents::systemVersionFromOsRelease("NAME=\"Debian\"\nVERSION_ID=\"12\"\n");
+    EXPECT_EQ(debian.major, 12);
+    EXPECT_EQ(debian.minor, 0);
+    auto ubuntu = UserAgents::systemVersionFromOsRelease("VERSION_ID=\"24.04\"\n");
+    EXPECT_EQ(ubuntu.minor, 4);
+    EXPECT_EQ(UserAgents::systemVersionFromOsRelease("").major, 0);
+}
+
+TEST(UserStyleScript, WrapsStylesSafely) {
+    std::string script = UserStyleScript::wrap("body {\ncolor: red;\n}");
+    EXPECT_EQ(script.rfind("(function() {var css = `body {\\\ncolor: red;\\\n}`;", 0), 0u);
+    EXPECT_NE(script.find("GM_addStyle(css)"), std::string::npos);
+    EXPECT_NE(script.find("PRO_addStyle(css)"), std::string::npos);
+    EXPECT_NE(script.find("document.createElement('style')"), std::string::npos);
+
+    // Nothing in the style text can end the template literal early.
+    std::string hostile = UserStyleScript::wrap("a{}`;alert(1);`${alert(2)}\\`");
+    EXPECT_NE(hostile.find("a{}\\`;alert(1);\\`\\${alert(2)}\\\\\\`"), std::string::npos);
+
+    EXPECT_EQ(UserStyleScript::fontStyle({"DejaVu Sans", 13}),
+              "h1, h2, h3, p, a {\nfont-family: DejaVu Sans;\nfont-size: 13.000000px;\n}");
+}
+
+TEST(HistoryDate, FormatWithZone) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    EXPECT_EQ(HistoryDate::format(0), "1970-01-01 00:00:00Z T");
+    setenv("TZ", "Europe/Berlin", 1);
+    tzset();
+    EXPECT_EQ(HistoryDate::format(1714550400), "2024-05-01 10:00:00+02:00 T");
+    setenv("TZ", "America/St_Johns", 1);
+    tzset();
+    EXPECT_TRUE(std::regex_match(HistoryDate::format(1714550400),
+                                 std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d-02:30 T)")));
+    // Later visits sort after earlier ones as text within one zone.
+    EXPECT_LT(HistoryDate::format(1000), HistoryDate::format(2000));
+}
+
+TEST(ZoomSteps, LimitsFromOne) {
+    double factor = 1.0;
+    int steps = 0;
+    while (ZoomSteps::canZoomIn(factor)) {
+        factor *= ZoomSteps::kStep;
+        ++steps;
+    }
+    EXPECT_EQ(steps, 6);
+    EXPECT_NEAR(factor, 2.985984, 1e-9);
+    factor = 1.0;
+    steps = 0;
+    while (ZoomSteps::canZoomOut(factor)) {
+        factor /= ZoomSteps::kStep;
+        ++steps;
+    }
+    EXPECT_EQ(steps, 3);
+    EXPECT_NEAR(factor, 0.5787, 1e-4);
+    EXPECT_FALSE(ZoomSteps::canReset(1.0));
+    EXPECT_TRUE(ZoomSteps::canReset(1.2));
+}

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "browser/PolicyRules.h"
+
+using Kind = PolicyRules::ResponseDecision::Kind;
+
+TEST(PolicyRules, RootDomainAndJudgedUrl) {
+    EXPECT_EQ(PolicyRules::getRootDomain("x.y.z"), "y.z");
+    EXPECT_EQ(PolicyRules::getRootDomain("w.x.y.z"), "x.y.z");
+    EXPECT_EQ(PolicyRules::getRootDomain("y.z"), "y.z");
+    EXPECT_EQ(PolicyRules::getRootDomain("localhost"), "localhost");
+
+    // A redirect within one root domain is judged by where the navigation started.
+    EXPECT_EQ(PolicyRules::judgedUrl(std::string("https://a.x.y/login"), "https://b.x.y/home"),
+              "https://a.x.y/login");
+    // Leaving the root domain, or no navigation under way: the address itself.
+    EXPECT_EQ(PolicyRules::judgedUrl(std::string("https://a.x.y/"), "https://evil.example/"),
+              "https://evil.example/");
+    EXPECT_EQ(PolicyRules::judgedUrl(std::nullopt, "https://b.x.y/"), "https://b.x.y/");
+
+    EXPECT_TRUE(PolicyRules::isWebAddress("https://x/"));
+    EXPECT_TRUE(PolicyRules::isWebAddress("http://x/"));
+    EXPECT_FALSE(PolicyRules::isWebAddress("HTTP://x/"));
+    EXPECT_FALSE(PolicyRules::isWebAddress("mailto:a@b.c"));
+}
+
+TEST(PolicyRules, FileNamesFromContentDisposition) {
+    EXPECT_EQ(PolicyRules::extractFileName("attachment; filename=\"report.pdf\""), "report.pdf");
+    EXPECT_EQ(PolicyRules::extractFileName("inline; filename=\"a%20b.txt\""), "a b.txt");
+    EXPECT_EQ(PolicyRules::extractFileName("attachment; filename*=UTF-8''na%C3%AFve%20file.txt"),
+              "na\xc3\xafve file.txt");
+    EXPECT_EQ(PolicyRules::extractFileName("attachment"), std::nullopt);
+    EXPECT_EQ(PolicyRules::extractFileName(""), std::nullopt);
+    // Hostile names cannot climb out of the chosen folder.
+    EXPECT_EQ(PolicyRules::extractFileName("attachment; filename=\"../../.bashrc\""), ".bashrc");
+    EXPECT_EQ(PolicyRules::extractFileName("attachment; filename=\"..\""), std::nullopt);
+    // Undecodable escapes are read as they stand.
+    EXPECT_EQ(PolicyRules::extractFileName("attachment; filename=\"100%.txt\""), "100%.txt");
+}
+
+TEST(PolicyRules, ResponsesSavedOrShown) {
+    auto decide = [](bool mainFrame, std::string url, std::string mime,
+                     std::optional<std::string> disposition, bool flag = false) {
+        return PolicyRules::decideResponse({mainFrame, url, mime, disposition, flag});
+    };
+    auto pdf = decide(true, "https://x/docs/manual.pdf", "application/pdf", std::nullopt);
+    EXPECT_EQ(pdf.kind, Kind::Download);
+    EXPECT_EQ(pdf.fileName, "manual.pdf");
+    auto named = decide(true, "https://x/get?id=1", "application/octet-stream",
+                        std::string("attachment; filename=\"data.bin\""));
+    EXPECT_EQ(named.fileName, "data.bin");
+    EXPECT_EQ(decide(true, "https://x/song", "audio/mpeg", std::nullopt).kind, Kind::Download);
+    EXPECT_EQ(decide(true, "https://x/page", "text/html", std::nullopt).kind, Kind::Show);
+
+    // Images: saved by name, shown when the name carries a query.
+    EXPECT_EQ(decide(true, "https://x/pic.png", "image/png", std::nullopt).kind, Kind::Download);
+    EXPECT_EQ(decide(true, "https://x/pic.png?w=10", "image/png", std::nullopt).kind, Kind::Show);
+
+    // A page to be saved becomes name.html, and the flag is spent.
+    auto saved = decide(true, "https://x/article", "text/html", std::nullopt, true);
+    EXPECT_EQ(saved.kind, Kind::Download);
+    EXPECT_EQ(saved.fileName, "article.html");
+    EXPECT_TRUE(saved.clearsDownloadFlag);
+    EXPECT_EQ(decide(true, "https://x/t.txt", "text/plain", std::nullopt, true).kind, Kind::Show);
+
+    // Subframes: only attachments with a name are saved.
+    EXPECT_EQ(decide(false, "https://x/f.pdf", "application/pdf", std::nullopt).kind, Kind::Show);
+    EXPECT_EQ(decide(false, "https://x/f", "text/plain", std::string("inline; filename=\"f.txt\""))
+                  .kind,
+              Kind::Show);
+    auto attachment = decide(false, "https://x/f", "text/plain",
+                             std::string("attachment; filename=\"f.txt\""));
+    EXPECT_EQ(attachment.kind, Kind::Download);
+    EXPECT_EQ(attachment.fileName, "f.txt");
+}
