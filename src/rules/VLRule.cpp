@@ -88,13 +88,18 @@ std::vector<std::string> VLRule::patternNames() const {
 }
 
 std::optional<std::string> VLRule::findPatternThatContans(const std::string& url) const {
+    // A pattern text with a star can only occur literally in a URL that holds a star.
+    const bool urlHasStar = url.find('*') != std::string::npos;
     for (const auto& [name, pattern] : patterns_) {
         if (pattern.state() == 0) {
             continue;
         }
-        // Without a star the piece search is the literal search; do it once.
-        if (UrlPattern::find(url, name) ||
-            (name.find('*') != std::string::npos && UrlPattern::matches(url, name))) {
+        // Without a star the piece search is the literal search: do it once.
+        const bool hasStar = name.find('*') != std::string::npos;
+        if ((!hasStar || urlHasStar) && UrlPattern::find(url, name)) {
+            return name;
+        }
+        if (hasStar && UrlPattern::matchesReplacingFirst(url, name, std::nullopt)) {
             return name;
         }
     }

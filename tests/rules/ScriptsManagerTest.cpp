@@ -27,21 +27,26 @@ struct Loaded : Store {
 using Names = std::vector<std::string>;
 }  // namespace
 
-TEST(VLScriptsManager, FilesLiveInTheBundleAndTheSettingsFolder) {
-    EXPECT_EQ(VLScriptsManager::sharedManager().getJsonPath(), scriptsFile());
-    EXPECT_EQ(std::filesystem::path(VLStylesManager::sharedManager().getJsonPath()),
-              std::filesystem::path(stylesFile()));
-    EXPECT_NE(static_cast<VLScriptsManager*>(&VLStylesManager::sharedManager()),
-              &VLScriptsManager::sharedManager());
+TEST(VLScriptsManager, EachStoreReadsItsOwnFileOnFirstUse) {
+    writeFileBytes(scriptsFile(), R"([{"name":"S","state":1}])");
+    writeFileBytes(stylesFile(), R"([{"name":"C","state":1}])");
+    VLScriptsManager& scripts = VLScriptsManager::sharedManager();
+    VLStylesManager& styles = VLStylesManager::sharedManager();
+    EXPECT_EQ(&scripts, &VLScriptsManager::sharedManager());
+    EXPECT_NE(static_cast<VLScriptsManager*>(&styles), &scripts);
+    EXPECT_EQ(scripts.getJsonPath(), scriptsFile());
+    EXPECT_EQ(styles.getJsonPath(), stylesFile());
+    EXPECT_EQ(scripts.rulesArray(), Names{"S"});
+    EXPECT_EQ(styles.rulesArray(), Names{"C"});
 
-    // Each store saves to its own file, creating the Scripts folder when it is gone.
+    // Each saves to its own file, creating the Scripts folder when it is gone.
     std::filesystem::remove_all(TestHome::bundlePath() + "/Contents/Resources/Scripts");
-    VLScriptsManager::sharedManager().addRule("S", 1);
-    VLStylesManager::sharedManager().addRule("C", 1);
-    ASSERT_TRUE(VLScriptsManager::sharedManager().saveJson());
-    ASSERT_TRUE(VLStylesManager::sharedManager().saveJson());
-    EXPECT_EQ(Loaded<VLScriptsManager>().rulesArray(), Names{"S"});
-    EXPECT_EQ(Loaded<VLStylesManager>().rulesArray(), Names{"C"});
+    scripts.addRule("S2", 1);
+    styles.removeRule("C");
+    ASSERT_TRUE(scripts.saveJson());
+    ASSERT_TRUE(styles.saveJson());
+    EXPECT_EQ(Loaded<VLScriptsManager>().rulesArray(), (Names{"S", "S2"}));
+    EXPECT_EQ(Loaded<VLStylesManager>().rulesArray(), Names{});
 }
 
 TEST(VLScriptsManager, RoundTripKeepsEveryField) {
