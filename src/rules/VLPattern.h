@@ -6,7 +6,7 @@
 
 // One named URL pattern with an on/off state (a check-box state: 0 off, non-zero on).
 class VLPattern {
-public:
+  public:
     VLPattern() = default;
     VLPattern(std::string name, long state) : state_(state), name_(std::move(name)) {}
     virtual ~VLPattern() = default;
@@ -21,7 +21,10 @@ public:
     const std::string& name() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
 
-protected:
+  protected:
+    // The "state" member as a state: absent or not a number (logged) counts as 0.
+    static long readState(const nlohmann::json& dictionary, const std::string& name);
+
     long state_ = 0;
     std::string name_;
 };

@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "rules/UrlPattern.h"
 #include "rules/VLPattern.h"
 
 // A named rule: a script (or style) text and the patterns of the pages it belongs to.
 class VLRule : public VLPattern {
-public:
+  public:
+    // Patterns by name, iterated in natural order (case-sensitive, digit runs by value).
+    using PatternMap = std::map<std::string, VLPattern, UrlPattern::NaturalOrder>;
+
     VLRule() = default;
     VLRule(std::string name, long state) : VLPattern(std::move(name), state) {}
 
@@ -21,19 +25,21 @@ public:
 
     const std::optional<std::string>& script() const { return script_; }
     void setScript(std::optional<std::string> script) { script_ = std::move(script); }
-    const std::map<std::string, VLPattern>& patterns() const { return patterns_; }
+    const PatternMap& patterns() const { return patterns_; }
 
     void addPattern(const std::string& name, long state);
     void removePattern(const std::string& name);
     VLPattern* findPattern(const std::string& name);
+    const VLPattern* findPattern(const std::string& name) const;
     // Does nothing when `from` is not a pattern of the rule.
     void renamePattern(const std::string& from, const std::string& to);
     // Pattern names in natural order (case-sensitive, digit runs by value).
     std::vector<std::string> patternNames() const;
-    // The first pattern, in patternNames() order, that is switched on and matches the URL text.
+    // The first pattern, in patternNames() order, that is switched on and matches the URL text:
+    // either the whole pattern text occurs in the URL, or its pieces do, in order.
     std::optional<std::string> findPatternThatContans(const std::string& url) const;
 
-private:
+  private:
     std::optional<std::string> script_;
-    std::map<std::string, VLPattern> patterns_;
+    PatternMap patterns_;
 };

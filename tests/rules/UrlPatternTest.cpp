@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "rules/UrlPattern.h"
+
+TEST(UrlPattern, PiecesDropEmptyOnesAndKeepOrder) {
+    using V = std::vector<std::string_view>;
+    EXPECT_EQ(UrlPattern::pieces("**a**b*c*"), (V{"a", "b", "c"}));
+    EXPECT_EQ(UrlPattern::pieces("***"), V{});
+    EXPECT_EQ(UrlPattern::pieces(""), V{});
+    EXPECT_EQ(UrlPattern::pieces("plain?.text"), V{"plain?.text"});
+    EXPECT_EQ(UrlPattern::firstPiece("**x*y"), "x");
+    EXPECT_EQ(UrlPattern::firstPiece("*"), std::nullopt);
+}
+
+TEST(UrlPattern, FindGivesFirstOccurrenceEvenInLongText) {
+    EXPECT_EQ(UrlPattern::find("abcabc", "bc"), 1u);
+    EXPECT_EQ(UrlPattern::find("abc", "abcd"), std::nullopt);
+    EXPECT_EQ(UrlPattern::find("abc", "C"), std::nullopt);
+    EXPECT_EQ(UrlPattern::find("", ""), 0u);
+    std::string big(70000, 'a');
+    const std::string needle = std::string(300, 'a') + "b";  // long needle: two-way path
+    big.replace(big.size() - needle.size(), needle.size(), needle);
+    EXPECT_EQ(UrlPattern::find(big, needle), big.size() - needle.size());
+    EXPECT_EQ(UrlPattern::find(big, "ab"), big.size() - 2);
+    EXPECT_EQ(UrlPattern::find(big, "ba"), std::nullopt);
+    std::string withNul("x\0y", 3);
+    EXPECT_EQ(UrlPattern::find(withNul, std::string_view("\0y", 2)), 1u);
+}
+
+TEST(UrlPattern, PiecesAreMatchedByFirstOccurrencesInOrder) {
+    // Empty and all-star patterns match everything, even the empty URL.
+    for (const char* pattern : {"", "*", "***"}) {
+        EXPECT_TRUE(UrlPattern::matches("", pattern));
+        EXPECT_TRUE(UrlPattern::matches("https://x/", pattern));
+    }
+    EXPECT_TRUE(UrlPattern::matches("https://a.example/?q=b.c", "b.c"));
+    EXPECT_TRUE(UrlPattern::matches("https://x/a/y", "x*y"));
+    // The first y comes before the first x: no match, though a y follows the x.
+    EXPECT_FALSE(UrlPattern::matches("y-x-y", "x*y"));
+    // Same start index passes the order test.
+    EXPECT_TRUE(UrlPattern::matches("abc", "ab*a"));
+    // Searched from the start each time: a repeated piece is found at the same place.
+    EXPECT_TRUE(UrlPattern::matches("ab", "a*a*a"));
+    // No anchoring, no case folding, ? and . are plain.
+    EXPECT_TRUE(UrlPattern::matches("zzz-mail.example.com-zzz", "mail.example.com"));
+    EXPECT_FALSE(UrlPattern::matches("https://MAIL.example.com/", "mail.example.com"));
+    EXPECT_FALSE(UrlPattern::matches("https://axb/", "a?b"));
+    EXPECT_FALSE(UrlPattern::matches("https://ab/", "a.b"));
+}
+
+TEST(UrlPattern, FirstPieceReduction) {
+    int calls = 0;
+    auto reduce = [&](std::string_view piece) -> std::optional<std::string> {
+        ++calls;
+        EXPECT_EQ(piece, "mail.b.c");
+        return std::string("b.c");
+    };
+    EXPECT_TRUE(UrlPattern::matches("https://www.b.c/inbox", "*mail.b.c*inbox", reduce));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(UrlPattern::matches("https://www.b.c/inbox", "*mail.b.c*inbox"));
+    auto none = [](std::string_view) -> std::optional<std::string> { return std::nullopt; };
+    EXPECT_FALSE(UrlPattern::matches("https://www.b.c/", "mail.b.c", none));
+    EXPECT_TRUE(UrlPattern::matchesReplacingFirst("q.r.b.c/x", "a.b.c*x", "b.c"));
+    // The replacement takes part in the order test like the piece it replaces.
+    EXPECT_FALSE(UrlPattern::matchesReplacingFirst("x--b.c", "a.b.c*x", "b.c"));
+}
+
+TEST(UrlPattern, NaturalOrderIsNumericCaseSensitiveAndStrict) {
+    std::vector<std::string> names = {"Rule 10",
+                                      "rule 1",
+                                      "Rule 9",
+                                      "Rule 2",
+                                      "Rule 09",
+                                      "Rule",
+                                      "Rule 100000000000000000000000001",
+                                      "Rule 2a"};
+    std::sort(names.begin(), names.end(), UrlPattern::NaturalOrder());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Rule", "Rule 2", "Rule 2a", "Rule 09", "Rule 9", "Rule 10",
+                                        "Rule 100000000000000000000000001", "rule 1"}));
+    EXPECT_FALSE(UrlPattern::naturalLess("a", "a"));
+    EXPECT_NE(UrlPattern::naturalLess("a01", "a1"), UrlPattern::naturalLess("a1", "a01"));
+    EXPECT_TRUE(UrlPattern::naturalLess("*domain_2*", "*domain_10*"));
+    EXPECT_TRUE(UrlPattern::naturalLess("B", "a"));
+}
