@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "browser/TabOrder.h"
+#include "browser/UrlBarState.h"
+#include "browser/WindowRules.h"
+
+TEST(TabOrder, ReturnToPriorSelectsThePreviouslySelectedTab) {
+    int a = 0, b = 0, c = 0, d = 0;
+    TabOrder order;
+    order.didSelect(&a);
+    order.didSelect(&b);
+    order.didSelect(&c);
+    order.didSelect(&a);  // a moves to the end
+    EXPECT_EQ(order.order(), (std::vector<TabOrder::Tab>{&b, &c, &a}));
+
+    // Closing the selected a returns to c (selected before it), not a neighbour.
+    EXPECT_EQ(order.willClose(&a, true), &c);
+    EXPECT_EQ(order.order(), (std::vector<TabOrder::Tab>{&b, &c}));
+    // A tab never selected is not in the order.
+    EXPECT_EQ(order.willClose(&d, true), &c);
+    // Without returnToPrior the order is left for the tab bar's own choice.
+    EXPECT_EQ(order.willClose(&c, false), std::nullopt);
+    EXPECT_EQ(order.order().size(), 2u);
+    order.forget(&c);
+    EXPECT_EQ(order.willClose(&b, true), std::nullopt) << "nothing left to return to";
+}
+
+TEST(TabBarLayout, HeightsByTabCount) {
+    EXPECT_EQ(TabBarLayout::tabBarHeight(0), 0);
+    EXPECT_EQ(TabBarLayout::tabBarHeight(1), 0);
+    EXPECT_EQ(TabBarLayout::tabBarHeight(2), 26);
+    EXPECT_EQ(TabBarLayout::tabBarHeight(3, true), 22);
+    EXPECT_EQ(TabBarLayout::tabBarHeight(1, true), 0);
+    EXPECT_EQ(TabBarLayout::bookmarksBarHeight(true), 22);
+    EXPECT_EQ(TabBarLayout::bookmarksBarHeight(false), 0);
+}
+
+TEST(UrlBarState, SummaryAtRestAddressWhileEditing) {
+    UrlBarState bar;
+    EXPECT_EQ(bar.text(), "");
+    bar.setURLString("https://a.b/c?d=1");
+    bar.setSecure(true);
+    EXPECT_EQ(bar.hostName(), "a.b");
+    EXPECT_TRUE(bar.summaryVisible());
+    EXPECT_TRUE(bar.padlockVisible());
+    EXPECT_EQ(bar.text(), "");
+
+    bar.setEditing(true);
+    EXPECT_EQ(bar.text(), "https://a.b/c?d=1");
+    EXPECT_FALSE(bar.summaryVisible());
+    bar.setEditing(false);
+
+    bar.setURLString("http://plain.example/");
+    bar.setSecure(false);
+    EXPECT_EQ(bar.hostName(), "plain.example");
+    EXPECT_FALSE(bar.padlockVisible());
+
+    // Without a host the whole address shows; an unparsable one leaves the host as it was.
+    bar.setURLString("file:///home/user/page.html");
+    EXPECT_EQ(bar.hostName(), "file:///home/user/page.html");
+    bar.setURLString("about:blank");
+    EXPECT_EQ(bar.hostName(), "about:blank");
+    bar.setURLString("not a url");
+    EXPECT_EQ(bar.hostName(), "about:blank");
+    EXPECT_EQ(bar.urlString(), "not a url");
+
+    EXPECT_STREQ(bar.loadActionNotification(), "reload");
+    EXPECT_STREQ(bar.loadButtonIcon(), "reload-icon");
+    bar.setLoadingState(true);
+    EXPECT_STREQ(bar.loadActionNotification(), "stop");
+    EXPECT_STREQ(bar.loadButtonIcon(), "stop-icon");
+}
+
+TEST(WindowRules, ClosingAndUserAgentAndTitle) {
+    using A = WindowRules::CloseAction;
+    // The only window with closeApplication off hides, even with several tabs to confirm.
+    EXPECT_EQ(WindowRules::closeAction(true, false, true, 5), A::HideApplication);
+    EXPECT_EQ(WindowRules::closeAction(false, false, true, 2), A::Confirm);
+    EXPECT_EQ(WindowRules::closeAction(true, true, true, 2), A::Confirm);
+    EXPECT_EQ(WindowRules::closeAction(false, false, true, 1), A::Close);
+    EXPECT_EQ(WindowRules::closeAction(false, false, false, 4), A::Close);
+
+    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::nullopt), "Safari-Mac");
+    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("")), "Safari-Mac");
+    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("Firefox-Mac")), "Firefox-Mac");
+    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(true, std::string("Firefox-Mac")), "iPhone");
+
+    EXPECT_EQ(WindowRules::title("Mail", false), "Mail");
+    EXPECT_EQ(WindowRules::title("Mail", true), " ");
+}
