@@ -150,8 +150,8 @@ void freeWeakConnection(gpointer data) {
     delete static_cast<WeakConnection*>(data);
 }
 
-// The bus reads its service folders when it starts; a file written later (or a folder made
-// later) is seen after a reload.
+// dbus-daemon looks for a service file it does not know when a name is asked for, but some
+// buses (dbus-broker) read their service folders only when they start or reload.
 void reloadBusConfiguration(GDBusConnection* bus) {
     GErrorPtr error;
     VariantRef reply = VariantRef::adopt(g_dbus_connection_call_sync(

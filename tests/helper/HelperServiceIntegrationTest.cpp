@@ -286,8 +286,23 @@ TEST(HelperService, NotificationsShowButtonsAndClicksReachThePostingShell) {
     server.invokeAction(server.notifications()[4].id, "default");
     ASSERT_TRUE(shell.waitForActions(3));
     EXPECT_EQ(shell.actions()[2], (ShellStub::Action{std::nullopt, "body"}));
+
+    // Posting an identifier again replaces the shown notification: the old one is closed and
+    // its buttons no longer count.
+    post(c, notification("again", {action("old", "Old")}));
+    post(c, notification("again", {action("new", "New")}));
+    ASSERT_TRUE(server.waitForNotifications(7));
+    std::uint32_t replaced = server.notifications()[5].id;
+    EXPECT_TRUE(waitUntil([&] {
+        return std::count(server.closeRequests().begin(), server.closeRequests().end(), replaced) >
+               0;
+    }));
+    server.invokeAction(replaced, "action");
+    server.invokeAction(server.notifications()[6].id, "action");
+    ASSERT_TRUE(shell.waitForActions(4));
+    EXPECT_EQ(shell.actions()[3], (ShellStub::Action{"new", "again"}));
     drainMainContext();
-    EXPECT_EQ(shell.actions().size(), 3u);
+    EXPECT_EQ(shell.actions().size(), 4u);
 }
 
 TEST(HelperService, PageTextIsNotMarkupOnServersThatReadMarkup) {
