@@ -1,0 +1,42 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <optional>
+#include <string>
+
+#include "foundation/GObjectPtr.h"
+
+class CorvaHelper;
+
+// The helper's side of the bus: serves CorvaHelperProtocol at the helper's object path,
+// decodes each request (GDBus has already refused arguments of the wrong D-Bus signature),
+// hands it to CorvaHelper and sends exactly one reply; and calls the shell back.
+class ServiceDelegate {
+  public:
+    explicit ServiceDelegate(GDBusConnection* connection);
+    ~ServiceDelegate();
+    ServiceDelegate(const ServiceDelegate&) = delete;
+    ServiceDelegate& operator=(const ServiceDelegate&) = delete;
+
+    // False (logged) when the object cannot be registered.
+    bool exportHelper(CorvaHelper& helper);
+
+    // notificationAction:identifier: on the shell connection `sender`; a shell that has gone
+    // away is logged and the call dropped.
+    void notificationAction(const std::string& sender,
+                            const std::optional<std::string>& actionIdentifier,
+                            const std::string& identifier);
+
+  private:
+    static void methodCall(GDBusConnection* connection, const gchar* sender,
+                           const gchar* objectPath, const gchar* interfaceName,
+                           const gchar* methodName, GVariant* parameters,
+                           GDBusMethodInvocation* invocation, gpointer data);
+    void handle(const std::string& sender, const std::string& method, GVariant* parameters,
+                GDBusMethodInvocation* invocation);
+
+    GObjectPtr<GDBusConnection> connection_;
+    CorvaHelper* helper_ = nullptr;
+    guint registration_ = 0;
+};

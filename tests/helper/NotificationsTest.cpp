@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "InMemoryKeychainStore.h"
+#include "LogCapture.h"
+#include "helper/CorvaHelper.h"
+#include "helper/NotificationPresentation.h"
+#include "helper/PendingNotifications.h"
+
+namespace {
+VLNotificationActionInfo action(std::optional<std::string> identifier, std::string title) {
+    VLNotificationActionInfo info;
+    info.setIdentifier(std::move(identifier));
+    info.setTitle(std::move(title));
+    return info;
+}
+
+VLNotificationInfo notification(std::string identifier,
+                                std::vector<VLNotificationActionInfo> actions = {}) {
+    VLNotificationInfo info;
+    info.setTitle("Title");
+    info.setSubTitle("site.example");
+    info.setMessage("Body text");
+    info.setIdentifier(std::move(identifier));
+    info.setActions(std::move(actions));
+    return info;
+}
+
+struct Delivery {
+    std::string sender;
+    std::string identifier;
+    NotificationContent content;
+};
+
+class FakePoster : public NotificationPoster {
+  public:
+    void setDelegate(NotificationPosterDelegate* delegate) override { delegate_ = delegate; }
+    bool deliver(const std::string& sender, const std::string& identifier,
+                 const NotificationContent& content) override {
+        deliveries.push_back({sender, identifier, content});
+        return !unavailable;
+    }
+    NotificationPosterDelegate* delegate_ = nullptr;
+    std::vector<Delivery> deliveries;
+    bool unavailable = false;
+};
+
+struct ShellCallRecord {
+    std::string sender;
+    std::optional<std::string> action;
+    std::string identifier;
+    bool operator==(const ShellCallRecord& other) const = default;
+};
+
+struct HelperUnderTest {
+    InMemoryKeychainStore store;
+    KeychainManager keychain{store};
+    FakePoster poster;
+    std::vector<ShellCallRecord> shellCalls;
+    CorvaHelper helper{keychain, poster,
+                       [this](const std::string& sender, const std::optional<std::string>& action,
+                              const std::string& identifier) {
+                           shellCalls.push_back({sender, action, identifier});
+                       }};
+};
+}  // namespace
+
+TEST(NotificationPresentation, ButtonsForNoneOneAndSeveralActions) {
+    NotificationContent none = NotificationPresentation::contentFor(notification("n"));
+    EXPECT_EQ(none.summary, "Title");
+    EXPECT_EQ(none.body, "site.example\nBody text");
+    EXPECT_TRUE(none.buttons.empty());
+
+    NotificationContent one =
+        NotificationPresentation::contentFor(notification("n", {action("reply", "Reply")}));
+    EXPECT_EQ(one.buttons,
+              (std::vector<NotificationButton>{{"close", "Close"}, {"action", "Reply"}}));
+
+    NotificationContent three = NotificationPresentation::contentFor(notification(
+        "n", {action("a", "First"), action("b", "Second"), action(std::nullopt, "Third")}));
+    EXPECT_EQ(three.buttons,
+              (std::vector<NotificationButton>{
+                  {"close", "Close"}, {"0", "First"}, {"1", "Second"}, {"2", "Third"}}));
+
+    VLNotificationInfo bare;
+    bare.setMessage("only a message");
+    NotificationContent plain = NotificationPresentation::contentFor(bare);
+    EXPECT_EQ(plain.summary, "");
+    EXPECT_EQ(plain.body, "only a message");
+    bare.setMessage(std::nullopt);
+    bare.setSubTitle("only a subtitle");
+    EXPECT_EQ(NotificationPresentation::contentFor(bare).body, "only a subtitle");
+}
+
+TEST(NotificationPresentation, WhatAClickMeans) {
+    using Reaction = NotificationPresentation::Reaction;
+    VLNotificationInfo one = notification("n", {action("reply", "Reply")});
+    VLNotificationInfo three =
+        notification("n", {action("a", "A"), action("b", "B"), action(std::nullopt, "C")});
+    auto outcome = [](const std::optional<std::string>& button, const VLNotificationInfo* entry) {
+        return NotificationPresentation::outcomeFor(button, entry);
+    };
+    EXPECT_EQ(outcome(std::nullopt, &one).reaction, Reaction::activated);
+    EXPECT_EQ(outcome(std::nullopt, &one).actionIdentifier, std::nullopt);
+    EXPECT_EQ(outcome("close", &one).reaction, Reaction::dismissed);
+    EXPECT_EQ(outcome("action", &one).actionIdentifier, "reply");
+    // The second button sends the second action's own identifier, not its position.
+    EXPECT_EQ(outcome("1", &three).actionIdentifier, "b");
+    EXPECT_EQ(outcome("0", &three).actionIdentifier, "a");
+    EXPECT_EQ(outcome("2", &three).actionIdentifier, std::nullopt);
+    // Positions and names the request never had, and unknown requests, name no action.
+    for (const char* button : {"3", "-1", "01x", "", "99999999999999999999"}) {
+        EXPECT_EQ(outcome(button, &three).actionIdentifier, std::nullopt) << button;
+        EXPECT_EQ(outcome(button, &three).reaction, Reaction::activated) << button;
+    }
+    EXPECT_EQ(outcome("action", nullptr).actionIdentifier, std::nullopt);
+    EXPECT_EQ(outcome("0", nullptr).actionIdentifier, std::nullopt);
+    VLNotificationInfo none = notification("n");
+    EXPECT_EQ(outcome("action", &none).actionIdentifier, std::nullopt);
+}
+
+TEST(PendingNotifications, EntriesAreKeptPerSenderAndSurviveConcurrentUse) {
+    PendingNotifications table;
+    table.insert(":1.5", notification("same"));
+    table.insert(":1.6", notification("same", {action("x", "X")}));
+    table.insert(":1.5", notification("same", {action("y", "Y")}));  // replaces
+    VLNotificationInfo noIdentifier;
+    table.insert(":1.5", noIdentifier);
+    EXPECT_EQ(table.count(), 2u);
+    auto taken = table.take(":1.5", "same");
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->actions()->front().identifier(), "y");
+    EXPECT_FALSE(table.take(":1.5", "same"));
+    EXPECT_TRUE(table.contains(":1.6", "same"));
+
+    // Handlers and notification call-backs may reach the table from different threads.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&table, t] {
+            for (int i = 0; i < 500; ++i) {
+                std::string id = std::to_string(t) + "-" + std::to_string(i);
+                table.insert(":1.9", notification(id));
+                if (i % 2 == 0) {
+                    EXPECT_TRUE(table.take(":1.9", id));
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(table.count(), 1u + 4 * 250);
+}
+
+TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {
+    LogCapture log;
+    HelperUnderTest t;
+    EXPECT_TRUE(t.helper.postNotification(notification("one", {action("reply", "Reply")}), ":1.4"));
+    ASSERT_EQ(t.poster.deliveries.size(), 1u);
+    EXPECT_EQ(t.poster.deliveries[0].sender, ":1.4");
+    EXPECT_EQ(t.poster.deliveries[0].identifier, "one");
+    EXPECT_EQ(t.poster.deliveries[0].content.buttons.size(), 2u);
+    EXPECT_TRUE(t.helper.notifications().contains(":1.4", "one"));
+
+    // The action button: the action's identifier goes to the connection that posted.
+    t.helper.didActivateNotification(":1.4", "one", "action");
+    EXPECT_EQ(t.shellCalls, (std::vector<ShellCallRecord>{{":1.4", "reply", "one"}}));
+    EXPECT_FALSE(t.helper.notifications().contains(":1.4", "one"));
+
+    // Three actions, the second chosen.
+    t.helper.postNotification(
+        notification("three", {action("a", "A"), action("b", "B"), action("c", "C")}), ":1.4");
+    t.helper.didActivateNotification(":1.4", "three", "1");
+    EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", "b", "three"}));
+
+    // A click on the body; then an activation nobody knows about still reaches the shell.
+    t.helper.postNotification(notification("body", {action("a", "A")}), ":1.4");
+    t.helper.didActivateNotification(":1.4", "body", std::nullopt);
+    EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
+    t.helper.didActivateNotification(":1.4", "body", "action");
+    EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
+    EXPECT_EQ(t.shellCalls.size(), 4u);
+
+    // "Close" and a close by the server remove the entry and tell the shell nothing.
+    t.helper.postNotification(notification("closed", {action("a", "A")}), ":1.4");
+    t.helper.postNotification(notification("gone"), ":1.4");
+    t.helper.didActivateNotification(":1.4", "closed", "close");
+    t.helper.didCloseNotification(":1.4", "gone", true);
+    EXPECT_EQ(t.shellCalls.size(), 4u);
+    EXPECT_EQ(t.helper.notifications().count(), 0u);
+
+    // Two shells may use the same identifier; each entry is its own.
+    t.helper.postNotification(notification("dup", {action("first", "F")}), ":1.4");
+    t.helper.postNotification(notification("dup", {action("second", "S")}), ":1.7");
+    t.helper.didActivateNotification(":1.7", "dup", "action");
+    EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.7", "second", "dup"}));
+    EXPECT_TRUE(t.helper.notifications().contains(":1.4", "dup"));
+}
+
+TEST(CorvaHelper, NotificationsThatCannotBeShownOrAnswered) {
+    LogCapture log;
+    HelperUnderTest t;
+    // Without identifier no activation could ever be reported: refused, not shown.
+    VLNotificationInfo anonymous = notification("x");
+    anonymous.setIdentifier(std::nullopt);
+    EXPECT_FALSE(t.helper.postNotification(anonymous, ":1.4"));
+    EXPECT_TRUE(t.poster.deliveries.empty());
+    EXPECT_TRUE(log.contains("without identifier"));
+
+    // No notification server: still YES, but nothing is kept for a click that cannot come.
+    t.poster.unavailable = true;
+    EXPECT_TRUE(t.helper.postNotification(notification("lost"), ":1.4"));
+    EXPECT_EQ(t.poster.deliveries.size(), 1u);
+    EXPECT_EQ(t.helper.notifications().count(), 0u);
+}
+
+TEST(CorvaHelper, PasswordRequestsTurnFailuresIntoNoAbsentOrEmpty) {
+    HelperUnderTest t;
+    Url page = *Url::parse("https://site.example/login");
+    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());  // nothing saved
+    EXPECT_EQ(t.helper.passwordFor("alice", page), std::nullopt);
+    EXPECT_FALSE(t.helper.updateCredentials("pw", "alice", page));
+
+    EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", page));
+    EXPECT_TRUE(t.helper.saveCredentials("pw2", "bob", page));
+    std::vector<VLCredentials> saved = t.helper.credentialsSavedFor(page);
+    ASSERT_EQ(saved.size(), 2u);
+    EXPECT_EQ(saved[0].username(), "alice");
+    EXPECT_EQ(saved[0].password(), "pw");
+    EXPECT_EQ(saved[0].url(), page);
+    EXPECT_TRUE(t.helper.updateCredentials("new", "alice", page));
+    EXPECT_EQ(t.helper.passwordFor("alice", page), "new");
+
+    // No URL, or one without host: empty list, empty password, YES, and nothing stored.
+    for (const std::optional<Url>& noSite :
+         {std::optional<Url>(), Url::parse("about:blank"), Url::parse("file:///tmp/x")}) {
+        EXPECT_TRUE(t.helper.credentialsSavedFor(noSite).empty());
+        EXPECT_EQ(t.helper.passwordFor("alice", noSite), "");
+        EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", noSite));
+        EXPECT_TRUE(t.helper.updateCredentials("pw", "alice", noSite));
+    }
+    EXPECT_EQ(t.store.items().size(), 2u);
+
+    t.store.failEveryOperationWith(errSecNotAvailable);
+    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());
+    EXPECT_EQ(t.helper.passwordFor("alice", page), std::nullopt);
+    EXPECT_FALSE(t.helper.saveCredentials("x", "alice", page));
+    EXPECT_FALSE(t.helper.updateCredentials("x", "alice", page));
+}

@@ -1,0 +1,135 @@
+// The libsecret item store against a real gnome-keyring-daemon on a private bus.
+#include <gtest/gtest.h>
+#include <libsecret/secret.h>
+
+#include "KeyringDaemon.h"
+#include "LogCapture.h"
+#include "PrivateBus.h"
+#include "helper/KeychainManager.h"
+#include "helper/SecretServiceItemStore.h"
+
+namespace {
+KeychainItem login(const std::string& account, const std::string& data,
+                   std::optional<std::string> port = std::nullopt) {
+    KeychainItem item;
+    item.attributes = {{"class", "internet-password"}, {"protocol", "https"},
+                       {"server", "site.example"},     {"account", account},
+                       {"synchronizable", "true"},     {"description", "Web Form Password"}};
+    if (port) {
+        item.attributes["port"] = *port;
+    }
+    item.label = "site.example (" + account + ")";
+    item.data = data;
+    return item;
+}
+
+// libsecret keeps the service (and with it the session bus connection) for the process; let
+// go of it before the private bus goes down.
+struct SecretServiceScope {
+    ~SecretServiceScope() { secret_service_disconnect(); }
+};
+}  // namespace
+
+TEST(SecretServiceItemStore, AddSearchUpdateAndRemoveByQuery) {
+    PrivateBus bus;
+    KeyringDaemon keyring(bus);
+    SecretServiceScope scope;
+    SecretServiceItemStore store;
+
+    ASSERT_EQ(store.add(login("alice", "p\xc3\xa4ss", "8443")), errSecSuccess);
+    ASSERT_EQ(store.add(login("bob", std::string("\xff\x00\x01", 3))), errSecSuccess);
+
+    KeychainItem found;
+    ASSERT_EQ(store.searchOne({{"server", "site.example"}, {"account", "alice"}}, &found),
+              errSecSuccess);
+    EXPECT_EQ(found.label, "site.example (alice)");
+    EXPECT_EQ(found.data, "p\xc3\xa4ss");
+    EXPECT_EQ(found.attributes["port"], "8443");
+    EXPECT_EQ(found.attributes["synchronizable"], "true");
+    EXPECT_EQ(found.attributes["protocol"], "https");
+    // Bytes that are not text come back as they went in.
+    ASSERT_EQ(store.searchOne({{"account", "bob"}}, &found), errSecSuccess);
+    EXPECT_EQ(found.data, std::string("\xff\x00\x01", 3));
+    EXPECT_EQ(store.searchOne({{"account", "alice"}, {"port", "443"}}, nullptr),
+              errSecItemNotFound);
+
+    std::vector<KeychainItem> all;
+    ASSERT_EQ(store.searchAll({{"server", "site.example"}}, &all), errSecSuccess);
+    EXPECT_EQ(all.size(), 2u);
+
+    // Items of other programs (another schema) are never matched.
+    SecretSchema other{};
+    other.name = "org.example.Other";
+    other.attributes[0] = {"server", SECRET_SCHEMA_ATTRIBUTE_STRING};
+    ASSERT_TRUE(secret_password_store_sync(&other, SECRET_COLLECTION_DEFAULT, "other", "theirs",
+                                           nullptr, nullptr, "server", "site.example", nullptr));
+    ASSERT_EQ(store.searchAll({{"server", "site.example"}}, &all), errSecSuccess);
+    EXPECT_EQ(all.size(), 2u);
+
+    EXPECT_EQ(store.update({{"account", "alice"}}, "changed"), errSecSuccess);
+    ASSERT_EQ(store.searchOne({{"account", "alice"}}, &found), errSecSuccess);
+    EXPECT_EQ(found.data, "changed");
+    EXPECT_EQ(store.update({{"account", "carol"}}, "x"), errSecItemNotFound);
+    EXPECT_EQ(store.remove({{"account", "carol"}}), errSecItemNotFound);
+    EXPECT_EQ(store.remove({{"account", "alice"}}), errSecSuccess);
+    EXPECT_EQ(store.searchOne({{"account", "alice"}}, &found), errSecItemNotFound);
+
+    // What libsecret would refuse is answered with errSecParam.
+    EXPECT_EQ(store.searchOne({{"color", "blue"}}, nullptr), errSecParam);
+    EXPECT_EQ(store.searchOne({{"port", "eighty"}}, nullptr), errSecParam);
+    EXPECT_EQ(store.add(login(std::string("\xc0", 1), "pw")), errSecParam);
+
+    // The keychain semantics over the real keyring.
+    KeychainManager keychain(store);
+    Url page = *Url::parse("http://site.example:8443/login");
+    ASSERT_TRUE(keychain.saveCredentials("pw", "dora", page));
+    ASSERT_TRUE(keychain.saveCredentials("pw2", "dora", page));
+    EXPECT_EQ(keychain.passwordFor("dora", Url::parse("https://site.example/")), "pw2");
+    KeychainError error = KeychainError::noPassword();
+    EXPECT_EQ(keychain.passwordFor("bob", Url::parse("https://site.example/"), &error),
+              std::nullopt);
+    EXPECT_EQ(error, KeychainError::unexpectedPasswordData());
+    auto site = keychain.credentialsWithSavedFor(Url::parse("https://site.example:8443/"));
+    ASSERT_TRUE(site);
+    ASSERT_EQ(site->size(), 1u);
+    EXPECT_EQ(site->front().username(), "dora");
+}
+
+TEST(SecretServiceItemStore, LockedKeyringAnswersWithoutPromptingAndLogsOnce) {
+    PrivateBus bus;
+    KeyringDaemon keyring(bus);
+    SecretServiceScope scope;
+    SecretServiceItemStore store;
+    ASSERT_EQ(store.add(login("alice", "pw")), errSecSuccess);
+    ASSERT_TRUE(keyring.lockDefaultKeyring());
+
+    LogCapture log;
+    EXPECT_EQ(store.add(login("bob", "pw")), errSecInteractionNotAllowed);
+    EXPECT_EQ(store.searchOne({{"account", "alice"}}, nullptr), errSecInteractionNotAllowed);
+    KeychainItem found;
+    EXPECT_EQ(store.searchOne({{"account", "alice"}}, &found), errSecInteractionNotAllowed);
+    std::vector<KeychainItem> all;
+    EXPECT_EQ(store.searchAll({{"server", "site.example"}}, &all), errSecInteractionNotAllowed);
+    EXPECT_EQ(store.update({{"account", "alice"}}, "x"), errSecInteractionNotAllowed);
+    EXPECT_EQ(store.remove({{"account", "alice"}}), errSecInteractionNotAllowed);
+    // Nothing matched is still nothing matched.
+    EXPECT_EQ(store.searchOne({{"account", "nobody"}}, nullptr), errSecItemNotFound);
+    int lines = 0;
+    for (const std::string& line : log.lines()) {
+        lines += line.find("the keyring is locked") != std::string::npos ? 1 : 0;
+    }
+    EXPECT_EQ(lines, 1);
+}
+
+TEST(SecretServiceItemStore, MissingServiceIsNotAvailable) {
+    PrivateBus bus;
+    SecretServiceScope scope;
+    SecretServiceItemStore store;
+    LogCapture log;
+    EXPECT_EQ(store.add(login("alice", "pw")), errSecNotAvailable);
+    std::vector<KeychainItem> all;
+    EXPECT_EQ(store.searchAll({{"server", "site.example"}}, &all), errSecNotAvailable);
+    EXPECT_EQ(store.update({{"account", "alice"}}, "x"), errSecNotAvailable);
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_TRUE(log.contains("no Secret Service"));
+}
