@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "FileGuards.h"
+#include "TestHome.h"
+#include "downloads/DownloadFile.h"
+#include "downloads/DownloadRequest.h"
+#include "foundation/Files.h"
+
+namespace {
+std::string makeFolder(const std::string& name) {
+    std::string folder = TestHome::path() + "/" + name;
+    EXPECT_TRUE(Files::createDirectories(folder).empty());
+    return folder;
+}
+}  // namespace
+
+TEST(DownloadFileTest, PiecesGoToATemporaryFileThatIsRenamedOverTheDestination) {
+    const std::string folder = makeFolder("Downloads");
+    const std::string path = folder + "/report.pdf";
+    writeFileBytes(path, "old report");
+    {
+        DownloadFile file(path);
+        ASSERT_EQ(file.open(), "");
+        const std::string temporary = file.temporaryPath();
+        EXPECT_EQ(temporary.rfind(path + ".", 0), 0u) << temporary;
+        ASSERT_EQ(file.append("new "), "");
+        ASSERT_EQ(file.append(std::string(1, '\0') + "report"), "");
+        EXPECT_EQ(readFileBytes(path), "old report") << "the destination changes only at commit";
+        ASSERT_EQ(file.commit(), "");
+        EXPECT_TRUE(file.committed());
+        EXPECT_FALSE(Files::exists(temporary));
+        EXPECT_EQ(file.temporaryPath(), "");
+        EXPECT_NE(file.commit(), "") << "a file is committed once";
+        EXPECT_NE(file.append("more"), "");
+    }
+    EXPECT_EQ(readFileBytes(path), std::string("new ") + '\0' + "report");
+    EXPECT_EQ(countFilesIn(folder), 1u);
+
+    // Dropped without commit: the temporary file goes, the destination stays.
+    {
+        DownloadFile file(path);
+        ASSERT_EQ(file.open(), "");
+        ASSERT_EQ(file.append("half a file"), "");
+        EXPECT_EQ(countFilesIn(folder), 2u);
+    }
+    EXPECT_EQ(countFilesIn(folder), 1u);
+    EXPECT_EQ(readFileBytes(path), std::string("new ") + '\0' + "report");
+
+    // A name at the length limit still gets a temporary file beside it.
+    const std::string longPath = folder + "/" + std::string(250, 'n') + ".bin";
+    DownloadFile longFile(longPath);
+    ASSERT_EQ(longFile.open(), "");
+    ASSERT_EQ(longFile.append("long"), "");
+    ASSERT_EQ(longFile.commit(), "");
+    EXPECT_EQ(readFileBytes(longPath), "long");
+    EXPECT_EQ(countFilesIn(folder), 2u);
+}
+
+TEST(DownloadFileTest, FailuresAreReportedAndLeaveNothingBehind) {
+    const std::string folder = makeFolder("Downloads");
+
+    DownloadFile missingFolder(folder + "/no/such/folder/file.bin");
+    EXPECT_NE(missingFolder.open().find("cannot create a temporary file"), std::string::npos);
+    EXPECT_NE(missingFolder.append("x"), "");
+
+    // Committing onto a folder fails; the temporary file is removed.
+    const std::string taken = makeFolder("Downloads/taken");
+    DownloadFile ontoFolder(taken);
+    ASSERT_EQ(ontoFolder.open(), "");
+    ASSERT_EQ(ontoFolder.append("data"), "");
+    EXPECT_NE(ontoFolder.commit().find("cannot rename the download into"), std::string::npos);
+    EXPECT_EQ(countFilesIn(folder), 1u);
+    EXPECT_TRUE(Files::isDirectory(taken));
+
+    // A full disk: the write fails and the partial temporary file is removed at once.
+    const std::string path = folder + "/big.bin";
+    DownloadFile full(path);
+    ASSERT_EQ(full.open(), "");
+    {
+        FileSizeLimit limit(1000);
+        std::string error = full.append(std::string(4000, 'b'));
+        EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
+    }
+    EXPECT_EQ(full.temporaryPath(), "");
+    EXPECT_EQ(countFilesIn(folder), 1u);
+    EXPECT_FALSE(Files::exists(path));
+}
+
+TEST(DownloadRequestTest, OnlyWellFormedWebRequestsPass) {
+    EXPECT_EQ(DownloadRequest{"https://example.com/a.zip"}.problem(), "");
+    EXPECT_EQ(
+        (DownloadRequest{"http://127.0.0.1:8080/x?y=1", "POST", {{"X-Token", "a b\tc"}}}).problem(),
+        "");
+    EXPECT_NE(DownloadRequest{"ftp://example.com/a.zip"}.problem(), "");
+    EXPECT_NE(DownloadRequest{"javascript:alert(1)"}.problem(), "");
+    EXPECT_NE(DownloadRequest{"/relative/path"}.problem(), "");
+    EXPECT_NE(DownloadRequest{""}.problem(), "");
+    EXPECT_NE(DownloadRequest{"https://"}.problem(), "");
+    EXPECT_NE((DownloadRequest{"https://example.com/", ""}).problem(), "");
+    EXPECT_NE((DownloadRequest{"https://example.com/", "GET\r\nX: y"}).problem(), "");
+    EXPECT_NE((DownloadRequest{"https://example.com/", "GET", {{"", "v"}}}).problem(), "");
+    EXPECT_NE((DownloadRequest{"https://example.com/", "GET", {{"A B", "v"}}}).problem(), "");
+    EXPECT_NE((DownloadRequest{"https://example.com/", "GET", {{"A", "v\nB: w"}}}).problem(), "");
+    EXPECT_NE(
+        (DownloadRequest{"https://example.com/", "GET", {{"A", std::string("v\0w", 3)}}}).problem(),
+        "");
+}

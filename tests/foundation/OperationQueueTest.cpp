@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+#include "LogCapture.h"
+#include "foundation/OperationQueue.h"
+
+namespace {
+using namespace std::chrono_literals;
+
+// Shared record of what the operations did, with a way for the test to wait for a state.
+struct Board {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0;
+    int peak = 0;
+    int released = 0;
+    std::vector<int> started;
+    std::vector<int> finished;
+
+    template <class Predicate>
+    bool waitFor(Predicate predicate) {
+        std::unique_lock lock(mutex);
+        return changed.wait_for(lock, 10s, [&] { return predicate(); });
+    }
+    void release(int count) {
+        std::lock_guard lock(mutex);
+        released += count;
+        changed.notify_all();
+    }
+};
+
+// Runs until the board has released as many operations as its start position.
+class GatedOperation : public Operation {
+  public:
+    GatedOperation(Board& board, int index) : board_(board), index_(index) {}
+    void main() override {
+        std::unique_lock lock(board_.mutex);
+        board_.started.push_back(index_);
+        int position = static_cast<int>(board_.started.size());
+        board_.peak = std::max(board_.peak, ++board_.running);
+        board_.changed.notify_all();
+        board_.changed.wait(lock, [&] { return board_.released >= position || isCancelled(); });
+        --board_.running;
+        board_.finished.push_back(index_);
+        board_.changed.notify_all();
+    }
+    void cancel() override {
+        Operation::cancel();
+        std::lock_guard lock(board_.mutex);
+        board_.changed.notify_all();
+    }
+
+  private:
+    Board& board_;
+    int index_;
+};
+
+class RecordingOperation : public Operation {
+  public:
+    RecordingOperation(std::mutex& mutex, std::vector<int>& order, int index)
+        : mutex_(mutex), order_(order), index_(index) {}
+    void main() override {
+        std::lock_guard lock(mutex_);
+        order_.push_back(index_);
+    }
+
+  private:
+    std::mutex& mutex_;
+    std::vector<int>& order_;
+    int index_;
+};
+
+class ThrowingOperation : public Operation {
+  public:
+    void main() override { throw std::runtime_error("disk on fire"); }
+};
+}  // namespace
+
+TEST(OperationQueueTest, RunsAtMostTheMaximumAtOnceInTheOrderAdded) {
+    Board board;
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(3);
+    std::vector<std::shared_ptr<GatedOperation>> operations;
+    for (int i = 0; i < 5; ++i) {
+        operations.push_back(std::make_shared<GatedOperation>(board, i));
+        queue.addOperation(operations.back());
+    }
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 3; }));
+    EXPECT_EQ(queue.operationCount(), 5u);
+    EXPECT_TRUE(operations[0]->isExecuting());
+    EXPECT_FALSE(operations[3]->isExecuting());
+    EXPECT_FALSE(operations[3]->isFinished());
+
+    // Each finished operation lets exactly one more start.
+    board.release(1);
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 4; }));
+    board.release(1);
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 5; }));
+    board.release(3);
+    queue.waitUntilAllOperationsAreFinished();
+
+    EXPECT_EQ(board.peak, 3);
+    // The first three start together, so they may reach main() in any order.
+    std::sort(board.started.begin(), board.started.begin() + 3);
+    EXPECT_EQ(board.started, (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(board.finished.size(), 5u);
+    EXPECT_EQ(queue.operationCount(), 0u);
+    for (auto& operation : operations) {
+        EXPECT_TRUE(operation->isFinished());
+    }
+}
+
+TEST(OperationQueueTest, OneAtATimeKeepsStrictOrderAndRaisingTheMaximumStartsMore) {
+    std::mutex mutex;
+    std::vector<int> order;
+    {
+        OperationQueue queue;
+        queue.setMaxConcurrentOperationCount(1);
+        for (int i = 0; i < 50; ++i) {
+            queue.addOperation(std::make_shared<RecordingOperation>(mutex, order, i));
+        }
+        queue.waitUntilAllOperationsAreFinished();
+    }
+    ASSERT_EQ(order.size(), 50u);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(order[i], i);
+    }
+
+    Board board;
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(1);
+    for (int i = 0; i < 3; ++i) {
+        queue.addOperation(std::make_shared<GatedOperation>(board, i));
+    }
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 1; }));
+    queue.setMaxConcurrentOperationCount(3);
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 3; }));
+    EXPECT_EQ(board.peak, 3);
+    board.release(3);
+    queue.waitUntilAllOperationsAreFinished();
+}
+
+TEST(OperationQueueTest, CancelledOperationsAreSkippedOrToldAndCompletionBlocksStillRun) {
+    Board board;
+    OperationQueue queue;
+    queue.setMaxConcurrentOperationCount(1);
+    auto first = std::make_shared<GatedOperation>(board, 0);
+    auto second = std::make_shared<GatedOperation>(board, 1);
+    auto third = std::make_shared<GatedOperation>(board, 2);
+    std::atomic<int> completions{0};
+    for (auto& operation : {first, second, third}) {
+        operation->setCompletionBlock([&] { ++completions; });
+        queue.addOperation(operation);
+    }
+    ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 1; }));
+    second->cancel();
+    first->cancel();  // the running one sees the flag and returns
+    board.release(3);
+    queue.waitUntilAllOperationsAreFinished();
+
+    EXPECT_EQ(board.started, (std::vector<int>{0, 2})) << "a cancelled operation never starts";
+    EXPECT_TRUE(second->isFinished());
+    EXPECT_TRUE(second->isCancelled());
+    EXPECT_FALSE(third->isCancelled());
+    EXPECT_EQ(completions.load(), 3);
+}
+
+TEST(OperationQueueTest, HostileUseIsLoggedAndDestructionCancelsWhatIsLeft) {
+    LogCapture log;
+    Board board;
+    std::vector<std::shared_ptr<GatedOperation>> operations;
+    {
+        OperationQueue queue;
+        queue.setMaxConcurrentOperationCount(0);
+        EXPECT_TRUE(log.contains("ignoring a maximum of 0"));
+        queue.setMaxConcurrentOperationCount(2);
+        EXPECT_EQ(queue.maxConcurrentOperationCount(), 2);
+
+        queue.addOperation(nullptr);
+        EXPECT_TRUE(log.contains("missing operation"));
+
+        // An exception in one operation is logged and the queue goes on.
+        queue.addOperation(std::make_shared<ThrowingOperation>());
+        queue.waitUntilAllOperationsAreFinished();
+        EXPECT_TRUE(log.contains("disk on fire"));
+
+        for (int i = 0; i < 4; ++i) {
+            operations.push_back(std::make_shared<GatedOperation>(board, i));
+            queue.addOperation(operations.back());
+        }
+        queue.addOperation(operations[3]);
+        EXPECT_TRUE(log.contains("added only once"));
+        ASSERT_TRUE(board.waitFor([&] { return board.started.size() == 2; }));
+        // Leaving the scope must not hang on the two blocked operations.
+    }
+    std::sort(board.started.begin(), board.started.end());
+    EXPECT_EQ(board.started, (std::vector<int>{0, 1})) << "the two waiting never started";
+    for (auto& operation : operations) {
+        EXPECT_TRUE(operation->isFinished());
+        EXPECT_TRUE(operation->isCancelled());
+    }
+}

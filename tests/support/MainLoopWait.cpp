@@ -1,0 +1,24 @@
+#include "MainLoopWait.h"
+
+#include <glib.h>
+
+bool runMainLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    bool timedOut = false;
+    guint deadline = g_timeout_add(
+        static_cast<guint>(limit.count()),
+        [](gpointer flag) -> gboolean {
+            *static_cast<bool*>(flag) = true;
+            return G_SOURCE_REMOVE;
+        },
+        &timedOut);
+    guint ticker = g_timeout_add(
+        5, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    while (!done() && !timedOut) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    g_source_remove(ticker);
+    if (!timedOut) {
+        g_source_remove(deadline);
+    }
+    return done();
+}
