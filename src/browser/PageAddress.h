@@ -6,7 +6,7 @@
 // What typed or stored text loads: a shortcut's URL, a web search for words, or the text as an
 // address (https:// in front when it names no scheme).
 class PageAddress {
-public:
+  public:
     // The search engine for typed words (path "/search", query key "q").
     static constexpr const char* kSearchPrefix = "https://search.brave.com/search?q=";
 

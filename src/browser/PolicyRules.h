@@ -5,7 +5,7 @@
 
 // The decisions of the navigation and response policy, apart from the web engine.
 class PolicyRules {
-public:
+  public:
     // The host without its first label when it has three or more labels.
     static std::string getRootDomain(const std::string& host);
 
@@ -34,7 +34,7 @@ public:
     struct ResponseDecision {
         enum class Kind { Show, Download };
         Kind kind = Kind::Show;
-        std::string fileName;       // for a download
+        std::string fileName;  // for a download
         bool clearsDownloadFlag = false;
     };
     static ResponseDecision decideResponse(const Response& response);

@@ -18,7 +18,9 @@ std::optional<TabOrder::Tab> TabOrder::willClose(Tab tab, bool returnToPrior) {
     return order_.back();
 }
 
-void TabOrder::forget(Tab tab) { std::erase(order_, tab); }
+void TabOrder::forget(Tab tab) {
+    std::erase(order_, tab);
+}
 
 int TabBarLayout::tabBarHeight(int tabCount, bool justRestored) {
     if (tabCount < 2) {

@@ -6,7 +6,7 @@
 // The most-recently-selected order of a window's tabs (last = most recent), and which tab to
 // select when the selected one closes.
 class TabOrder {
-public:
+  public:
     using Tab = const void*;
 
     // A selected tab moves to the end (or is appended).
@@ -19,13 +19,13 @@ public:
     void forget(Tab tab);
     const std::vector<Tab>& order() const { return order_; }
 
-private:
+  private:
     std::vector<Tab> order_;
 };
 
 // Heights of the window's strips, in points.
 class TabBarLayout {
-public:
+  public:
     static constexpr int kTabBarHeight = 26;
     static constexpr int kRestoredTabBarHeight = 22;
     static constexpr int kBookmarksBarHeight = 22;

@@ -5,7 +5,7 @@
 // What the address field shows: at rest a summary (a padlock when the page has only secure
 // content, and the page's host), while editing the full address.
 class UrlBarState {
-public:
+  public:
     void setURLString(const std::string& url);
     void setSecure(bool secure) { secure_ = secure; }
     void setEditing(bool editing) { editing_ = editing; }
@@ -28,7 +28,7 @@ public:
     // What the button posts: "stop" while loading, else "reload".
     const char* loadActionNotification() const { return loading_ ? "stop" : "reload"; }
 
-private:
+  private:
     std::string url_;
     std::string host_;
     bool editing_ = false;

@@ -5,7 +5,7 @@
 
 // The five user agents pages can present, keyed as the user-agent menu titles them.
 class UserAgents {
-public:
+  public:
     static constexpr const char* kDefaultKey = "Safari-Mac";
     static constexpr const char* kMobileKey = "iPhone";
 

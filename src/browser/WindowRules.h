@@ -1,12 +1,12 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
-#include <map>
 
 // Decisions of the main window and its tabs that need no toolkit.
 class WindowRules {
-public:
+  public:
     enum class CloseAction { HideApplication, Confirm, Close };
 
     // The only window with closeApplication off hides the app (no question asked); a window of

@@ -3,7 +3,7 @@
 // The page zoom steps: a factor of 1.2 per step, in while the next factor stays under 3.0, out
 // while it stays over 0.5.
 class ZoomSteps {
-public:
+  public:
     static constexpr double kStep = 1.2;
     static bool canZoomIn(double factor) { return factor * kStep < 3.0; }
     static bool canZoomOut(double factor) { return factor / kStep > 0.5; }

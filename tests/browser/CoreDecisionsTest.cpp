@@ -20,8 +20,10 @@ TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
     EXPECT_EQ(PageAddress::resolve("", std::nullopt), std::nullopt);
     EXPECT_EQ(PageAddress::resolve("bad host.com", std::nullopt), std::nullopt);
     // A shortcut's URL replaces the text.
-    EXPECT_EQ(PageAddress::resolve("gh", std::string("https://github.com/")), "https://github.com/");
-    EXPECT_EQ(PageAddress::resolve("m", std::string("mail.example.com")), "https://mail.example.com");
+    EXPECT_EQ(PageAddress::resolve("gh", std::string("https://github.com/")),
+              "https://github.com/");
+    EXPECT_EQ(PageAddress::resolve("m", std::string("mail.example.com")),
+              "https://mail.example.com");
 }
 
 TEST(UserAgents, TableAndVersions) {

@@ -65,11 +65,11 @@ TEST(PolicyRules, ResponsesSavedOrShown) {
 
     // Subframes: only attachments with a name are saved.
     EXPECT_EQ(decide(false, "https://x/f.pdf", "application/pdf", std::nullopt).kind, Kind::Show);
-    EXPECT_EQ(decide(false, "https://x/f", "text/plain", std::string("inline; filename=\"f.txt\""))
-                  .kind,
-              Kind::Show);
-    auto attachment = decide(false, "https://x/f", "text/plain",
-                             std::string("attachment; filename=\"f.txt\""));
+    EXPECT_EQ(
+        decide(false, "https://x/f", "text/plain", std::string("inline; filename=\"f.txt\"")).kind,
+        Kind::Show);
+    auto attachment =
+        decide(false, "https://x/f", "text/plain", std::string("attachment; filename=\"f.txt\""));
     EXPECT_EQ(attachment.kind, Kind::Download);
     EXPECT_EQ(attachment.fileName, "f.txt");
 }

@@ -82,7 +82,8 @@ TEST(WindowRules, ClosingAndUserAgentAndTitle) {
 
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::nullopt), "Safari-Mac");
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("")), "Safari-Mac");
-    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("Firefox-Mac")), "Firefox-Mac");
+    EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("Firefox-Mac")),
+              "Firefox-Mac");
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(true, std::string("Firefox-Mac")), "iPhone");
 
     EXPECT_EQ(WindowRules::title("Mail", false), "Mail");

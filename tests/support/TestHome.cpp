@@ -79,6 +79,14 @@ void TestHome::writeInfoPlist(const std::string& identifier, const std::string& 
         << "</dict></plist>\n";
 }
 
+void TestHome::installBundleResources() {
+    const std::filesystem::path source =
+        std::filesystem::path(SITEBOX_SOURCE_DIR) / "resources/bundle";
+    std::filesystem::copy(source, bundlePath() + "/Contents/Resources",
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
+}
+
 void TestHome::setUniqueID(const std::string& bytes) {
     if (setxattr(bundlePath().c_str(), "user.CorvaUniqueID", bytes.data(), bytes.size(), 0) != 0) {
         throw std::runtime_error("cannot set user.CorvaUniqueID on the test bundle");

@@ -22,6 +22,9 @@ class TestHome {
     // Sets the app identifier attribute on the test bundle folder (raw bytes).
     static void setUniqueID(const std::string& bytes);
 
+    // Copies the shipped bundle resources (page scripts, rule list, ...) into the test bundle.
+    static void installBundleResources();
+
     // Registers begin/end around every test case with GoogleTest.
     static void installListener();
 };

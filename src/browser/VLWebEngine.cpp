@@ -1,0 +1,80 @@
+#include "browser/VLWebEngine.h"
+
+#include <cstdlib>
+
+#include "downloads/DownloadCookieJar.h"
+#include "foundation/Bundle.h"
+#include "foundation/Files.h"
+#include "foundation/Log.h"
+#include "foundation/NoDestructor.h"
+#include "foundation/Paths.h"
+#include "stores/VLFileManager.h"
+#include "stores/VLSettingsManager.h"
+
+VLWebEngine& VLWebEngine::shared() {
+    static NoDestructor<VLWebEngine> engine;
+    return *engine;
+}
+
+VLWebEngine::VLWebEngine()
+    : cacheFolder_(Paths::join(Paths::cacheHome(), Bundle::main().bundleIdentifier())),
+      dataFolder_(VLFileManager::getSettingsPath() + "WebKit") {
+    for (const std::string& folder : {cacheFolder_, dataFolder_}) {
+        if (std::string error = Files::createDirectories(folder); !error.empty()) {
+            Log::print("web engine: ", error);
+        }
+    }
+    dataManager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(
+        webkit_website_data_manager_new("base-data-directory", dataFolder_.c_str(),
+                                        "base-cache-directory", cacheFolder_.c_str(), nullptr));
+    context_ = GObjectPtr<WebKitWebContext>::adopt(
+        webkit_web_context_new_with_website_data_manager(dataManager_.get()));
+    // The sandbox is the web content's main security boundary. Containers that cannot start it
+    // set WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS, which WebKit itself honours.
+    webkit_web_context_set_sandbox_enabled(context_.get(), TRUE);
+    webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_WEB_BROWSER);
+    webkit_web_context_set_favicon_database_directory(context_.get(), nullptr);
+
+    const std::string cookies = dataFolder_ + "/cookies.sqlite";
+    webkit_cookie_manager_set_persistent_storage(cookieManager(), cookies.c_str(),
+                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+    VLSettingsManager::sharedManager().setCookiePolicyHandler([this](unsigned long policy) {
+        setCookieAcceptPolicy(policy);
+        DownloadCookieJar::setAcceptPolicy(policy);
+    });
+}
+
+WebKitCookieManager* VLWebEngine::cookieManager() const {
+    return webkit_website_data_manager_get_cookie_manager(dataManager_.get());
+}
+
+void VLWebEngine::setCookieAcceptPolicy(unsigned long policy) {
+    WebKitCookieAcceptPolicy accept;
+    switch (policy) {
+        case 1:
+            accept = WEBKIT_COOKIE_POLICY_ACCEPT_NEVER;
+            break;
+        case 2:
+            accept = WEBKIT_COOKIE_POLICY_ACCEPT_NO_THIRD_PARTY;
+            break;
+        default:
+            accept = WEBKIT_COOKIE_POLICY_ACCEPT_ALWAYS;
+    }
+    webkit_cookie_manager_set_accept_policy(cookieManager(), accept);
+}
+
+void VLWebEngine::clearCache() {
+    webkit_website_data_manager_clear(
+        dataManager_.get(),
+        static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE |
+                                            WEBKIT_WEBSITE_DATA_MEMORY_CACHE),
+        0, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer) {
+            GErrorPtr error;
+            if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
+                                                          result, error.out())) {
+                Log::print("cannot clear the web cache: ", error.message());
+            }
+        },
+        nullptr);
+}

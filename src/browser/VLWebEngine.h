@@ -1,0 +1,38 @@
+#pragma once
+
+#include "foundation/NoDestructor.h"
+
+#include <webkit2/webkit2.h>
+
+#include <string>
+
+#include "foundation/GObjectPtr.h"
+
+// The web engine every page shares: one website data manager (data under the settings folder,
+// cache under $XDG_CACHE_HOME/<bundle identifier>), one web context with its web-process
+// sandbox, persistent cookies whose accept policy follows the settings, and favicons.
+class VLWebEngine {
+  public:
+    static VLWebEngine& shared();
+
+    WebKitWebContext* context() const { return context_.get(); }
+    WebKitWebsiteDataManager* dataManager() const { return dataManager_.get(); }
+    WebKitCookieManager* cookieManager() const;
+
+    const std::string& cacheFolder() const { return cacheFolder_; }
+    const std::string& dataFolder() const { return dataFolder_; }
+
+    // 0 always, 1 never, 2 no third-party cookies.
+    void setCookieAcceptPolicy(unsigned long policy);
+    // Empties the web cache (disk and memory) of every page; failures are logged.
+    void clearCache();
+
+  private:
+    friend class NoDestructor<VLWebEngine>;
+    VLWebEngine();
+
+    std::string cacheFolder_;
+    std::string dataFolder_;
+    GObjectPtr<WebKitWebsiteDataManager> dataManager_;
+    GObjectPtr<WebKitWebContext> context_;
+};

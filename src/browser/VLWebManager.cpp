@@ -1,0 +1,120 @@
+#include "browser/VLWebManager.h"
+
+#include <gtk/gtk.h>
+
+#include "browser/SavePanel.h"
+#include "browser/UserAgents.h"
+#include "browser/VLWebEngine.h"
+#include "browser/VLWebView.h"
+#include "downloads/DownloadCookieJar.h"
+#include "downloads/VLDownloadOperation.h"
+#include "downloads/VLDownloadQueue.h"
+#include "foundation/Files.h"
+#include "foundation/GObjectPtr.h"
+#include "foundation/Log.h"
+#include "foundation/MainThread.h"
+#include "foundation/NoDestructor.h"
+#include "foundation/NotificationCenter.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+std::string engineVersion() {
+    auto settings = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
+    const char* agent = webkit_settings_get_user_agent(settings.get());
+    return UserAgents::engineVersionFromUserAgent(agent ? agent : "");
+}
+
+UserAgents::SystemVersion systemVersion() {
+    for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
+        Files::ReadResult file = Files::read(path);
+        if (file.ok()) {
+            return UserAgents::systemVersionFromOsRelease(file.data);
+        }
+    }
+    return {};
+}
+}  // namespace
+
+VLWebManager& VLWebManager::sharedManager() {
+    static NoDestructor<VLWebManager> manager;
+    return *manager;
+}
+
+VLWebManager::VLWebManager() : downloadQueue_(std::make_unique<VLDownloadQueue>()) {
+    downloadQueue_->setMaxConcurrentOperationCount(3);
+    const UserAgents::SystemVersion system = systemVersion();
+    const std::string engine = engineVersion();
+    webkitVersion_ = UserAgents::webkitVersion(engine, system);
+    userAgents_ = UserAgents::generate(engine, system);
+}
+
+const std::string& VLWebManager::userAgent(const std::string& key) const {
+    auto it = userAgents_.find(key);
+    return it != userAgents_.end() ? it->second : userAgents_.at(UserAgents::kDefaultKey);
+}
+
+void VLWebManager::downloadFile(const std::string& fileName, const std::string& url,
+                                VLWebView* source) {
+    GtkWindow* parent = nullptr;
+    if (source) {
+        GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(source->webView()));
+        if (toplevel && gtk_widget_is_toplevel(toplevel)) {
+            parent = GTK_WINDOW(toplevel);
+        }
+    }
+    const std::string folder = VLSettingsManager::sharedManager().pathToDownloadsFolder();
+    SavePanel::shared().run(parent, folder, fileName,
+                            [this, url, fileName](std::optional<std::string> path) {
+                                if (path) {
+                                    queueDownload(*path, url, fileName);
+                                }
+                            });
+}
+
+void VLWebManager::queueDownload(const std::string& path, const std::string& url,
+                                 const std::string& fileName) {
+    // The transfer carries the page's cookies: copy the engine's cookies for the address into
+    // the download jar first.
+    webkit_cookie_manager_get_cookies(
+        VLWebEngine::shared().cookieManager(), url.c_str(), nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::function<void(GList*)>> next(
+                static_cast<std::function<void(GList*)>*>(data));
+            GErrorPtr error;
+            GList* cookies = webkit_cookie_manager_get_cookies_finish(WEBKIT_COOKIE_MANAGER(source),
+                                                                      result, error.out());
+            if (error) {
+                Log::print("download without the page's cookies: ", error.message());
+            }
+            (*next)(cookies);
+            g_list_free_full(cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+        },
+        new std::function<void(GList*)>([this, path, url, fileName](GList* cookies) {
+            for (GList* node = cookies; node; node = node->next) {
+                DownloadCookieJar::add(static_cast<SoupCookie*>(node->data));
+            }
+            auto operation = std::make_shared<VLDownloadOperation>();
+            operation->setPath(path);
+            operation->setUrl(url);
+            operation->setFileName(fileName);
+            downloadQueue_->addDownloadOperation(operation);
+            NotificationCenter::defaultCenter().post("downloadAdd");
+        }));
+}
+
+void VLWebManager::storeCookies(const std::string& responseUrl, const std::string& pageUrl,
+                                SoupMessageHeaders* headers) {
+    std::vector<std::string> values;
+    SoupMessageHeadersIter iter;
+    soup_message_headers_iter_init(&iter, headers);
+    const char* name = nullptr;
+    const char* value = nullptr;
+    while (soup_message_headers_iter_next(&iter, &name, &value)) {
+        if (g_ascii_strcasecmp(name, "Set-Cookie") == 0 && value) {
+            values.emplace_back(value);
+        }
+    }
+    if (!values.empty()) {
+        DownloadCookieJar::storeCookies(responseUrl, values, pageUrl);
+    }
+}

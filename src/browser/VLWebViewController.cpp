@@ -1,0 +1,312 @@
+#include "browser/VLWebViewController.h"
+
+#include <glibmm/main.h>
+
+#include "browser/ContentBlocker.h"
+#include "browser/HistoryDate.h"
+#include "browser/PageAddress.h"
+#include "browser/UserStyleScript.h"
+#include "browser/VLScriptMessageHandler.h"
+#include "browser/VLTabItem.h"
+#include "browser/VLWebEngine.h"
+#include "browser/VLWebManager.h"
+#include "browser/VLWebViewControllerDelegate.h"
+#include "foundation/Log.h"
+#include "rules/VLScriptsManager.h"
+#include "stores/VLBehaviorManager.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLSettingsManager.h"
+#include "stores/VLShortcutManager.h"
+#include "stores/VLWebPageZoomManager.h"
+
+namespace {
+constexpr const char* kControllerKey = "sitebox-page-controller";
+
+void addUserScript(WebKitUserContentManager* manager, const std::string& source,
+                   WebKitUserScriptInjectionTime when) {
+    WebKitUserScript* script = webkit_user_script_new(
+        source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, when, nullptr, nullptr);
+    webkit_user_content_manager_add_script(manager, script);
+    webkit_user_script_unref(script);
+}
+}  // namespace
+
+VLWebViewController::VLWebViewController(std::optional<std::string> request)
+    : webview_(std::make_unique<VLWebView>()), request_(std::move(request)) {
+    connectSignals();
+    webkit_settings_set_enable_developer_extras(webview_->settings(), TRUE);
+    VLScriptMessageHandler::sharedHandler().registerWithConfiguration(
+        webview_->userContentManager());
+    loadUserScripts();
+    setCurrentZoomFactor(1.0);
+    viewDidLoad();
+    applyPreferences();
+    setUserAgent();
+    if (request_) {
+        loadRequest(*request_);
+    }
+}
+
+VLWebViewController::VLWebViewController(NewWindowTag, VLWebViewController& opener)
+    : webview_(std::make_unique<VLWebView>(opener.webview_.get())), newWindowPage_(true) {
+    connectSignals();
+    // The page shares what the opener's configuration holds: preferences, bridge, rule list.
+    WebKitSettings* settings = webview_->settings();
+    WebKitSettings* openerSettings = opener.webview_->settings();
+    webkit_settings_set_enable_developer_extras(settings, TRUE);
+    webkit_settings_set_enable_javascript_markup(
+        settings, webkit_settings_get_enable_javascript_markup(openerSettings));
+    webkit_settings_set_javascript_can_open_windows_automatically(
+        settings, webkit_settings_get_javascript_can_open_windows_automatically(openerSettings));
+    webkit_settings_set_enable_fullscreen(settings, TRUE);
+    webkit_settings_set_enable_media_stream(settings, TRUE);
+    webkit_settings_set_enable_mediasource(settings, TRUE);
+    webkit_settings_set_enable_webrtc(settings, TRUE);
+    VLScriptMessageHandler::sharedHandler().registerWithConfiguration(
+        webview_->userContentManager());
+    if (opener.abLoaded_) {
+        addContentBlocker();
+    }
+    isRecentNewTab_ = true;
+}
+
+std::unique_ptr<VLWebViewController> VLWebViewController::forNewWindow(
+    VLWebViewController& opener) {
+    return std::unique_ptr<VLWebViewController>(new VLWebViewController(NewWindowTag{}, opener));
+}
+
+VLWebViewController::~VLWebViewController() {
+    refreshTimer_.disconnect();
+    observers_.clear();
+    g_signal_handlers_disconnect_by_data(webview_->webView(), this);
+    g_object_set_data(G_OBJECT(webview_->webView()), kControllerKey, nullptr);
+    if (!closed_) {
+        webkit_web_view_load_html(webview_->webView(), "<html/>", nullptr);
+    }
+}
+
+VLWebViewController* VLWebViewController::forWebView(WebKitWebView* view) {
+    return view ? static_cast<VLWebViewController*>(
+                      g_object_get_data(G_OBJECT(view), kControllerKey))
+                : nullptr;
+}
+
+void VLWebViewController::viewDidLoad() {
+    auto& center = NotificationCenter::defaultCenter();
+    auto observe = [&](const char* name, std::function<void(const Notification&)> handler) {
+        observers_.push_back(center.addObserver(name, std::move(handler)));
+    };
+    observe("changeUserAnget", [this](const Notification& n) {
+        if (auto key = n.objectAs<std::string>()) {
+            agentClick(*key);
+        }
+    });
+    observe("refreshFont", [this](const Notification& n) {
+        if (auto font = n.objectAs<FontSpec>()) {
+            loadFont(*font);
+        } else {
+            refresh();
+        }
+    });
+    observe("enablePlugins", [](const Notification&) {
+        // Browser plug-ins no longer exist in the engine; the switch has nothing to turn on.
+    });
+    observe("enableJavaScript", [this](const Notification&) { applyPreferences(); });
+    observe("blockPopupWindoww", [this](const Notification&) { applyPreferences(); });
+    observe("hideProgressBar", [](const Notification&) {
+        // Read again at the start of every navigation.
+    });
+    observe("blockAds", [this](const Notification&) {
+        if (VLSettingsManager::sharedManager().blockAds()) {
+            addContentBlocker();
+        } else {
+            removeContentBlocker();
+        }
+    });
+    observe("requestDesktopVersion", [this](const Notification&) { setDesktopAgent(); });
+    observe("requestMobileVersion", [this](const Notification&) { setMobileAgent(); });
+    observe("RefreshTimeIntervalChangeNotification",
+            [this](const Notification&) { restartRefreshTimer(); });
+}
+
+void VLWebViewController::applyPreferences() {
+    VLSettingsManager& settings = VLSettingsManager::sharedManager();
+    WebKitSettings* preferences = webview_->settings();
+    // The setting's value as it stands: it governs whether scripts may open windows.
+    webkit_settings_set_javascript_can_open_windows_automatically(preferences,
+                                                                  settings.blockPopupWindow());
+    // "JavaScript off" stops the page's own scripts; the app's page bridge and its script calls
+    // keep working, as they do in the platform's engine.
+    webkit_settings_set_enable_javascript(preferences, TRUE);
+    webkit_settings_set_enable_javascript_markup(preferences, settings.enableJavaScript());
+    webkit_settings_set_enable_fullscreen(preferences, TRUE);
+    webkit_settings_set_enable_back_forward_navigation_gestures(preferences, TRUE);
+    webkit_settings_set_enable_media_stream(preferences, TRUE);
+    webkit_settings_set_enable_mediasource(preferences, TRUE);
+    webkit_settings_set_enable_webrtc(preferences, TRUE);
+    webkit_settings_set_media_playback_allows_inline(preferences, TRUE);
+}
+
+void VLWebViewController::loadRequest(const std::string& url) {
+    if (!abLoaded_ && !newWindowPage_ && VLSettingsManager::sharedManager().blockAds()) {
+        // Only the latest request waits for the rule list.
+        request_ = url;
+        if (!waitingForBlocker_) {
+            waitingForBlocker_ = true;
+            initializeContentBlocker();
+        }
+        return;
+    }
+    webview_->loadRequest(url);
+    request_.reset();
+}
+
+void VLWebViewController::initializeContentBlocker() {
+    ContentBlocker::shared().obtain([this, alive = life_.watch()](WebKitUserContentFilter* filter) {
+        if (alive.expired()) {
+            return;
+        }
+        if (filter) {
+            webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
+        }
+        // Without a list the page still loads, unblocked.
+        abLoaded_ = true;
+        waitingForBlocker_ = false;
+        if (request_) {
+            std::string pending = *request_;
+            request_.reset();
+            webview_->loadRequest(pending);
+        }
+    });
+}
+
+void VLWebViewController::addContentBlocker() {
+    ContentBlocker::shared().obtain([this, alive = life_.watch()](WebKitUserContentFilter* filter) {
+        if (alive.expired()) {
+            return;
+        }
+        if (filter) {
+            webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
+        }
+        abLoaded_ = true;
+    });
+}
+
+void VLWebViewController::removeContentBlocker() {
+    webkit_user_content_manager_remove_filter_by_id(webview_->userContentManager(),
+                                                    ContentBlocker::kIdentifier);
+    abLoaded_ = false;
+}
+
+void VLWebViewController::goHome() {
+    VLSettingsManager& settings = VLSettingsManager::sharedManager();
+    if (settings.openEmptyPage()) {
+        return;
+    }
+    if (auto home = settings.getMainUrl()) {
+        loadRequest(home->absoluteString());
+    } else {
+        Log::line("no home page is set");
+    }
+}
+
+void VLWebViewController::openUrl(const std::string& text) {
+    auto url =
+        PageAddress::resolve(text, VLShortcutManager::sharedManager().findUrlForShortcut(text));
+    if (!url) {
+        Log::print("nothing to open for \"", text, "\"");
+        return;
+    }
+    dockLabel_.reset();
+    loadRequest(*url);
+}
+
+void VLWebViewController::refresh() {
+    VLWebView::clearLoginData(*webview_);
+    webkit_web_view_reload(webview_->webView());
+}
+
+void VLWebViewController::stop() {
+    webkit_web_view_stop_loading(webview_->webView());
+}
+
+void VLWebViewController::clearCache() {
+    VLWebEngine::shared().clearCache();
+}
+
+void VLWebViewController::updateTabInfo() {
+    const std::string title = webview_->title();
+    if (!title.empty() && item_) {
+        item_->setLabel(title);
+    }
+}
+
+void VLWebViewController::loadUserScripts(const std::optional<std::string>& forUrl) {
+    WebKitUserContentManager* manager = webview_->userContentManager();
+    webkit_user_content_manager_remove_all_scripts(manager);
+    for (const auto& script : VLScriptMessageHandler::userScripts()) {
+        addUserScript(manager, script.source, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
+    }
+    const std::string url = forUrl.value_or(webview_->url());
+    if (auto style = VLStylesManager::sharedManager().findScriptFor(url)) {
+        addUserScript(manager, UserStyleScript::wrap(*style),
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END);
+    }
+    if (auto script = VLScriptsManager::sharedManager().findScriptFor(url)) {
+        addUserScript(manager, *script, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END);
+    }
+}
+
+void VLWebViewController::setCustomUserAgent(const std::string& userAgent) {
+    webkit_settings_set_user_agent(webview_->settings(),
+                                   userAgent.empty() ? nullptr : userAgent.c_str());
+}
+
+std::string VLWebViewController::customUserAgent() const {
+    const char* agent = webkit_settings_get_user_agent(webview_->settings());
+    return agent ? agent : "";
+}
+
+void VLWebViewController::setUserAgent() {
+    if (!VLBehaviorManager::sharedManager().mobileVersion()) {
+        return;
+    }
+    setCustomUserAgent(VLWebManager::sharedManager().userAgent("iPhone"));
+    clearCache();
+}
+
+void VLWebViewController::setMobileAgent() {
+    setCustomUserAgent(VLWebManager::sharedManager().userAgent("iPhone"));
+    refresh();
+}
+
+void VLWebViewController::setDesktopAgent() {
+    setCustomUserAgent(VLWebManager::sharedManager().userAgent("Safari-Mac"));
+    refresh();
+}
+
+void VLWebViewController::agentClick(const std::string& key) {
+    const auto& agents = VLWebManager::sharedManager().userAgents();
+    auto it = agents.find(key);
+    if (it == agents.end()) {
+        Log::print("no user agent named \"", key, "\"");
+        return;
+    }
+    setCustomUserAgent(it->second);
+    clearCache();
+}
+
+void VLWebViewController::restartRefreshTimer() {
+    refreshTimer_.disconnect();
+    const double interval = VLSettingsManager::sharedManager().refreshTimeInterval();
+    if (!(interval > 0)) {
+        return;
+    }
+    const auto milliseconds = static_cast<unsigned int>(std::min(interval * 1000.0, 4.0e9));
+    refreshTimer_ = Glib::signal_timeout().connect(
+        [this] {
+            refresh();
+            return true;
+        },
+        std::max(milliseconds, 1u));
+}

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <sigc++/connection.h>
+#include <webkit2/webkit2.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "browser/VLProgressBarView.h"
+#include "browser/VLWebView.h"
+#include "foundation/FontSpec.h"
+#include "foundation/LifeToken.h"
+#include "foundation/NotificationCenter.h"
+
+class VLTabItem;
+class VLWebViewControllerDelegate;
+
+// The page controller: one per tab, owning its web view. It loads pages (holding the first load
+// until the ad-blocking list is ready when ads are blocked), follows navigation with the
+// progress line, tab label, history and refresh timer, injects user scripts and styles, and
+// decides which navigations stay in the app and which responses are downloaded.
+class VLWebViewController {
+  public:
+    // A page of a tab or Ctrl+click: its own web view, set up from the settings, observing the
+    // app's page notifications. A pending request is loaded once set up.
+    explicit VLWebViewController(std::optional<std::string> request = std::nullopt);
+    // A page that a page opened (new window): shares the opener's web process and preferences,
+    // observes nothing, starts at zoom 1.0 and keeps its zoom changes to itself. The engine loads
+    // its first request.
+    static std::unique_ptr<VLWebViewController> forNewWindow(VLWebViewController& opener);
+    ~VLWebViewController();
+    VLWebViewController(const VLWebViewController&) = delete;
+    VLWebViewController& operator=(const VLWebViewController&) = delete;
+
+    VLWebView& webview() { return *webview_; }
+    VLProgressBarView& progress() { return progress_; }
+    static VLWebViewController* forWebView(WebKitWebView* view);
+
+    VLWebViewControllerDelegate* delegate() const { return delegate_; }
+    void setDelegate(VLWebViewControllerDelegate* delegate) { delegate_ = delegate; }
+    VLTabItem* item() const { return item_; }
+    void setItem(VLTabItem* item) { item_ = item; }
+
+    // Loading.
+    void loadRequest(const std::string& url);
+    void goHome();
+    void openUrl(const std::string& text);
+    void refresh();
+    void stop();
+    void clearCache();
+    void updateTabInfo();
+    // The page bridge, then the user style and script whose patterns match `url` (the current
+    // address when none is given).
+    void loadUserScripts(const std::optional<std::string>& url = std::nullopt);
+    const std::optional<std::string>& pendingRequest() const { return request_; }
+
+    // User agents.
+    void setCustomUserAgent(const std::string& userAgent);
+    std::string customUserAgent() const;
+    void setUserAgent();
+    void setMobileAgent();
+    void setDesktopAgent();
+    void agentClick(const std::string& key);
+
+    // Ad blocking.
+    bool abLoaded() const { return abLoaded_; }
+    void addContentBlocker();
+    void removeContentBlocker();
+
+    // Zoom (one value for every page, kept in the zoom store).
+    double currentZoomFactor() const;
+    void setCurrentZoomFactor(double factor);
+    bool canZoomIn() const;
+    bool canZoomOut() const;
+    bool canResetZoom() const;
+    void zoomIn();
+    void zoomOut();
+    void resetZoom();
+
+    void printWebView();
+    // Tears the page down: no more delegate calls, an empty document.
+    void webViewDidClose();
+    // Injects a style sheet into the current page now (the standard font, for one).
+    void loadCss(const std::optional<std::string>& css);
+    void loadFont(const FontSpec& font);
+
+    bool isRecentNewTab() const { return isRecentNewTab_; }
+    void setIsRecentNewTab(bool value) { isRecentNewTab_ = value; }
+    const std::optional<std::string>& sourceURL() const { return sourceURL_; }
+    const std::optional<std::string>& dockLabel() const { return dockLabel_; }
+    void setDockLabel(std::optional<std::string> label) { dockLabel_ = std::move(label); }
+    bool refreshTimerRunning() const { return refreshTimer_.connected(); }
+
+    // The whitelist judgement and download choice of a response, and the new-page paths; the
+    // engine's signal handlers call these (public so the policy file can reach them).
+    bool decideNavigationAction(WebKitPolicyDecision* decision, bool newWindow);
+    bool decideResponse(WebKitResponsePolicyDecision* decision);
+    GtkWidget* createWebView(WebKitNavigationAction* action);
+    void openInNewPage(const std::string& url);
+
+  private:
+    struct NewWindowTag {};
+    VLWebViewController(NewWindowTag, VLWebViewController& opener);
+
+    void connectSignals();
+    void viewDidLoad();
+    void applyPreferences();
+    void initializeContentBlocker();
+    void restartRefreshTimer();
+    void onLoadChanged(WebKitLoadEvent event);
+    void onLoadFailed(const GError* error);
+    void onTitleChanged();
+    // The history entry and the end of "recent new tab" of a finished page, once its title is
+    // known.
+    void recordFinishedPage();
+    void onLoadingChanged();
+    void onFaviconChanged();
+    void handOutRefusedUrl(const std::string& url);
+
+    std::unique_ptr<VLWebView> webview_;
+    VLProgressBarView progress_;
+    VLWebViewControllerDelegate* delegate_ = nullptr;
+    VLTabItem* item_ = nullptr;
+    std::optional<std::string> request_;
+    std::optional<std::string> sourceURL_;
+    std::optional<std::string> historyPending_;
+    std::optional<std::string> dockLabel_;
+    bool isRecentNewTab_ = false;
+    bool abLoaded_ = false;
+    bool waitingForBlocker_ = false;
+    bool newWindowPage_ = false;
+    bool closed_ = false;
+    sigc::connection refreshTimer_;
+    std::vector<NotificationCenter::Observer> observers_;
+    LifeToken life_;
+};

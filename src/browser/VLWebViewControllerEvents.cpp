@@ -1,0 +1,188 @@
+// How the page controller follows its web view: navigation events, title, loading state,
+// progress and favicon.
+#include <gdk/gdk.h>
+
+#include "browser/HistoryDate.h"
+#include "browser/UserStyleScript.h"
+#include "browser/VLTabItem.h"
+#include "browser/VLWebViewController.h"
+#include "browser/VLWebViewControllerDelegate.h"
+#include "foundation/Log.h"
+#include "foundation/NotificationCenter.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLSettingsManager.h"
+#include "stores/VLWebPageZoomManager.h"
+
+namespace {
+constexpr const char* kControllerKey = "sitebox-page-controller";
+
+VLWebViewController* self(gpointer data) {
+    return static_cast<VLWebViewController*>(data);
+}
+}  // namespace
+
+void VLWebViewController::connectSignals() {
+    WebKitWebView* view = webview_->webView();
+    g_object_set_data(G_OBJECT(view), kControllerKey, this);
+    g_signal_connect(view, "load-changed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
+                         self(data)->onLoadChanged(event);
+                     }),
+                     this);
+    g_signal_connect(view, "load-failed",
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
+                                    gpointer data) -> gboolean {
+                         self(data)->onLoadFailed(error);
+                         return FALSE;  // the engine shows its error page
+                     }),
+                     this);
+    g_signal_connect(
+        view, "notify::estimated-load-progress",
+        G_CALLBACK(+[](WebKitWebView* view, GParamSpec*, gpointer data) {
+            self(data)->progress().setValue(webkit_web_view_get_estimated_load_progress(view));
+        }),
+        this);
+    g_signal_connect(view, "notify::title", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
+                         self(data)->onTitleChanged();
+                     }),
+                     this);
+    g_signal_connect(
+        view, "notify::is-loading",
+        G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) { self(data)->onLoadingChanged(); }),
+        this);
+    g_signal_connect(view, "notify::favicon", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
+                         self(data)->onFaviconChanged();
+                     }),
+                     this);
+    g_signal_connect(
+        view, "decide-policy",
+        G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
+                       WebKitPolicyDecisionType type, gpointer data) -> gboolean {
+            switch (type) {
+                case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
+                    return self(data)->decideNavigationAction(decision, false);
+                case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+                    return self(data)->decideNavigationAction(decision, true);
+                case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
+                    return self(data)->decideResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
+                default:
+                    return FALSE;
+            }
+        }),
+        this);
+    g_signal_connect(
+        view, "create",
+        G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action,
+                       gpointer data) -> GtkWidget* { return self(data)->createWebView(action); }),
+        this);
+    g_signal_connect(view, "close", G_CALLBACK(+[](WebKitWebView*, gpointer data) {
+                         VLWebViewController* controller = self(data);
+                         if (controller->delegate()) {
+                             controller->delegate()->closeTab(*controller);
+                         }
+                     }),
+                     this);
+    webview_->setOpenInNewPage([this](const std::string& url) { openInNewPage(url); });
+}
+
+void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
+    switch (event) {
+        case WEBKIT_LOAD_STARTED: {
+            historyPending_.reset();
+            sourceURL_ = webview_->url();
+            if (VLSettingsManager::sharedManager().hideProgressBar()) {
+                progress_.hide();
+            } else {
+                progress_.show();
+            }
+            if (delegate_) {
+                delegate_->didBeignLoadUrl(*this, webview_->url());
+            }
+            break;
+        }
+        case WEBKIT_LOAD_COMMITTED: {
+            restartRefreshTimer();
+            loadUserScripts();
+            if (auto font = VLSettingsManager::sharedManager().standardFont()) {
+                loadFont(*font);
+            }
+            if (newWindowPage_) {
+                break;  // a page-opened window keeps its own zoom
+            }
+            setCurrentZoomFactor(VLWebPageZoomManager::sharedManager().zoomValue().value_or(1.0));
+            break;
+        }
+        case WEBKIT_LOAD_FINISHED: {
+            sourceURL_.reset();
+            progress_.hide();
+            updateTabInfo();
+            const std::string url = webview_->url();
+            // The engine may report the title just after the load: the entry waits for it.
+            historyPending_ = url;
+            recordFinishedPage();
+            if (delegate_) {
+                delegate_->didEndLoadUrl(*this, url);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void VLWebViewController::onLoadFailed(const GError* error) {
+    sourceURL_.reset();
+    progress_.hide();
+    // A load that a refused response or a download interrupted is no failure.
+    if (g_error_matches(error, WEBKIT_POLICY_ERROR,
+                        WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
+        g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
+        return;
+    }
+    Log::print("page load failed: ", error ? error->message : "unknown error");
+}
+
+void VLWebViewController::onTitleChanged() {
+    if (item_) {
+        item_->setLabel(webview_->title());
+    }
+    recordFinishedPage();
+}
+
+void VLWebViewController::recordFinishedPage() {
+    if (!historyPending_) {
+        return;
+    }
+    const std::string title = webview_->title();
+    if (!title.empty()) {
+        VLHistoryManager::sharedManager().addUrl(*historyPending_, title, HistoryDate::now());
+        historyPending_.reset();
+    }
+    if (item_ && item_->label() != VLTabItem::kNewTabLabel) {
+        isRecentNewTab_ = false;
+    }
+}
+
+void VLWebViewController::onLoadingChanged() {
+    if (delegate_) {
+        delegate_->didChangeLoadStatus(*this, webkit_web_view_is_loading(webview_->webView()));
+    }
+    NotificationCenter::defaultCenter().post("UpdateWindowBackgroundColorNotification");
+}
+
+void VLWebViewController::onFaviconChanged() {
+    if (!item_) {
+        return;
+    }
+    cairo_surface_t* surface = webkit_web_view_get_favicon(webview_->webView());
+    if (!surface || cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE) {
+        return;  // no icon data: the tab keeps what it shows
+    }
+    int width = cairo_image_surface_get_width(surface);
+    int height = cairo_image_surface_get_height(surface);
+    auto icon =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_get_from_surface(surface, 0, 0, width, height));
+    if (icon) {
+        item_->setIcon(icon.get());
+    }
+}

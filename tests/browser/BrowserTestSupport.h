@@ -1,0 +1,118 @@
+#pragma once
+
+#include <gtkmm/box.h>
+#include <gtkmm/window.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "LocalHttpServer.h"
+#include "MainLoopWait.h"
+#include "browser/SavePanel.h"
+#include "browser/VLTabItem.h"
+#include "browser/VLWebViewController.h"
+#include "browser/VLWebViewControllerDelegate.h"
+#include "browser/Workspace.h"
+
+// Records what would have gone to other applications.
+class FakeWorkspace : public Workspace {
+  public:
+    struct Opened {
+        std::string url;
+        bool inBackground;
+    };
+    std::vector<Opened> opened;
+    std::vector<std::string> openedWith;
+    std::map<std::string, Application> applications;  // scheme -> application
+
+    std::optional<Application> applicationForUrl(const std::string& url) override;
+    void openUrl(const std::string& url, bool inBackground,
+                 std::function<void()> completed) override;
+    void openUrlWith(const std::string& url, const Application& application) override;
+};
+
+// Answers save dialogs without a user: a path in `folder`, or cancel.
+class FakeSavePanel : public SavePanel {
+  public:
+    struct Asked {
+        std::string folder;
+        std::string name;
+    };
+    std::vector<Asked> asked;
+    std::optional<std::string> answerFolder;  // nothing: cancel
+
+    void run(GtkWindow* parent, const std::string& folder, const std::string& name,
+             std::function<void(std::optional<std::string>)> done) override;
+};
+
+class TestItem : public VLTabItem {
+  public:
+    std::string label() const override { return label_; }
+    void setLabel(const std::string& label) override { label_ = label; }
+    void setIcon(GdkPixbuf* icon) override { hasIcon = icon != nullptr; }
+    bool hasIcon = false;
+
+  private:
+    std::string label_ = kNewTabLabel;
+};
+
+// Stands in for the tab controller: keeps pages handed to it and what it was told.
+class TestDelegate : public VLWebViewControllerDelegate {
+  public:
+    std::vector<std::string> began;
+    std::vector<std::string> ended;
+    std::vector<bool> loadStatus;
+    std::vector<std::unique_ptr<VLWebViewController>> newPages;
+    std::vector<std::unique_ptr<TestItem>> newItems;
+    int closeRequests = 0;
+    bool takesNewPages = true;
+
+    void didBeignLoadUrl(VLWebViewController&, const std::string& url) override;
+    void didEndLoadUrl(VLWebViewController&, const std::string& url) override;
+    void didChangeLoadStatus(VLWebViewController&, bool loading) override;
+    bool respondsToNewWebViewConstroller() const override { return takesNewPages; }
+    void newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) override;
+    void closeTab(VLWebViewController&) override { ++closeRequests; }
+};
+
+// A window with one page, its delegate and tab item, the engine routed through a local
+// server acting as HTTP proxy (so any host name reaches it), and fake desktop services.
+class PageHost {
+  public:
+    explicit PageHost(std::optional<std::string> firstRequest = std::nullopt);
+    ~PageHost();
+
+    VLWebViewController& page() { return *controller; }
+    bool waitForLoad(const std::string& urlPart, double seconds = 20);
+    // Loads a page from the server and waits for it to finish.
+    bool load(const std::string& url);
+    // Runs a script in the page and returns its JSON result (null on error).
+    nlohmann::json evaluate(const std::string& script);
+
+    static LocalHttpServer& server();
+    static FakeWorkspace& workspace();
+    static FakeSavePanel& savePanel();
+
+    TestDelegate delegate;
+    TestItem item;
+    std::unique_ptr<VLWebViewController> controller;
+    Gtk::Window window;
+    Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
+};
+
+// Waits on the main loop for `condition` (seconds as a plain number).
+inline bool waitFor(const std::function<bool()>& condition, double seconds = 15) {
+    return runMainLoopUntil(condition,
+                            std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
+}
+// Lets what is already pending on the main loop run.
+inline void drainEvents() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+// Sends every http:// request of the engine to the server, whatever its host.
+void routeEngineThrough(LocalHttpServer& server);

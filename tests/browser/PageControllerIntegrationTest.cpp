@@ -1,0 +1,323 @@
+#include <gtest/gtest.h>
+#include <gtkmm/button.h>
+#include <gtkmm/messagedialog.h>
+
+#include <filesystem>
+
+#include "BrowserTestSupport.h"
+#include "FileGuards.h"
+#include "LogCapture.h"
+#include "TestHome.h"
+#include "XInput.h"
+#include "browser/VLWebManager.h"
+#include "downloads/VLDownloadQueue.h"
+#include "rules/VLScriptsManager.h"
+#include "rules/VLWhiteListManager.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+LocalHttpServer::Response html(const std::string& body) {
+    LocalHttpServer::Response response;
+    response.contentType = "text/html";
+    response.body =
+        "<!doctype html><html><head><title>T</title></head><body>" + body + "</body></html>";
+    return response;
+}
+
+void allowOnly(const std::vector<std::string>& patterns) {
+    VLWhiteListManager& whitelist = VLWhiteListManager::sharedManager();
+    whitelist.setAllowAll(false);
+    whitelist.setAllowPatterns(true);
+    whitelist.removeAllPatterns();
+    for (const auto& pattern : patterns) {
+        whitelist.addPattern(pattern);
+    }
+}
+
+size_t requestsToHost(const std::string& host) {
+    size_t count = 0;
+    for (const auto& request : PageHost::server().requests()) {
+        count += request.host == host;
+    }
+    return count;
+}
+
+void click(PageHost& host, const std::string& id) {
+    host.evaluate("document.getElementById('" + id + "').click(); 0");
+}
+
+// A real pointer click at the middle of an element, through the X server.
+void pointerClick(PageHost& host, const std::string& id, unsigned button, bool ctrl) {
+    nlohmann::json box = host.evaluate("(function(){var r = document.getElementById('" + id +
+                                       "').getBoundingClientRect();"
+                                       "return [r.left + r.width / 2, r.top + r.height / 2];})()");
+    ASSERT_TRUE(box.is_array());
+    XInput::click(host.page().webview().widget(), static_cast<int>(box[0].get<double>()),
+                  static_cast<int>(box[1].get<double>()), button, ctrl);
+}
+}  // namespace
+
+TEST(PageControllerIT, AllowedLinksStayAndRefusedLinksGoToTheDefaultBrowser) {
+    PageHost::server().handle("/start", [](const LocalHttpServer::Request&) {
+        return html(
+            "<a id=in href='http://allowed.test/next'>in</a>"
+            "<a id=out href='http://elsewhere.test/page'>out</a>");
+    });
+    PageHost::server().handle("/next", [](const LocalHttpServer::Request&) {
+        return html("<a id=out href='http://elsewhere.test/page'>out</a>");
+    });
+    PageHost::server().handle("/page", [](const LocalHttpServer::Request&) { return html("x"); });
+    allowOnly({"*allowed.test*"});
+    PageHost host;
+    ASSERT_TRUE(host.load("http://allowed.test/start"));
+
+    click(host, "in");
+    ASSERT_TRUE(host.waitForLoad("/next"));
+    EXPECT_TRUE(PageHost::workspace().opened.empty());
+
+    click(host, "out");
+    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().opened.empty(); }));
+    EXPECT_EQ(PageHost::workspace().opened.back().url, "http://elsewhere.test/page");
+    EXPECT_FALSE(PageHost::workspace().opened.back().inBackground);
+    drainEvents();
+    EXPECT_EQ(host.page().webview().url(), "http://allowed.test/next") << "the link stays out";
+    EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
+}
+
+TEST(PageControllerIT, RedirectIsJudgedByWhereItStartedWithinTheRootDomain) {
+    PageHost::server().handle("/go", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.status = 302;
+        response.headers = {{"Location", "http://b.x.test/landing"}};
+        return response;
+    });
+    PageHost::server().handle("/landing", [](const LocalHttpServer::Request&) {
+        return html("<a id=again href='http://b.x.test/other'>again</a>");
+    });
+    allowOnly({"*a.x.test*"});
+    PageHost host;
+    ASSERT_TRUE(host.load("http://a.x.test/go"));
+    EXPECT_EQ(host.page().webview().url(), "http://b.x.test/landing");
+    EXPECT_TRUE(PageHost::workspace().opened.empty());
+
+    // A link clicked on the loaded page is judged by its own address.
+    click(host, "again");
+    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().opened.empty(); }));
+    EXPECT_EQ(PageHost::workspace().opened.back().url, "http://b.x.test/other");
+}
+
+TEST(PageControllerIT, CtrlClickMakesANewPageAndSubframesLoadAnywhere) {
+    PageHost::server().handle("/frames", [](const LocalHttpServer::Request&) {
+        return html(
+            "<iframe src='http://framed.test/inner'></iframe>"
+            "<a id=link href='http://site.test/linked'>l</a>");
+    });
+    PageHost::server().handle("/inner", [](const LocalHttpServer::Request&) { return html("in"); });
+    PageHost::server().handle("/linked",
+                              [](const LocalHttpServer::Request&) { return html("linked"); });
+    allowOnly({"*site.test*"});
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/frames"));
+    EXPECT_TRUE(waitFor([] { return requestsToHost("framed.test") > 0; }));
+    EXPECT_TRUE(PageHost::workspace().opened.empty()) << "a subframe is never judged";
+
+    pointerClick(host, "link", 1, /*ctrl=*/true);
+    ASSERT_TRUE(waitFor([&] { return !host.delegate.newPages.empty(); }));
+    VLWebViewController& page = *host.delegate.newPages.back();
+    EXPECT_TRUE(waitFor([&] { return page.webview().url() == "http://site.test/linked"; }));
+    EXPECT_EQ(host.page().webview().url(), "http://site.test/frames") << "the clicked page stays";
+}
+
+TEST(PageControllerIT, OtherSchemesAskBeforeGoingToTheirApplication) {
+    PageHost::workspace().applications["mailto"] = {"Mail", "mail.desktop"};
+    PageHost::server().handle("/contact", [](const LocalHttpServer::Request&) {
+        return html("<a id=mail href='mailto:someone@example.com'>mail</a>");
+    });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/contact"));
+    click(host, "mail");
+    Gtk::MessageDialog* dialog = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            if (auto* d = dynamic_cast<Gtk::MessageDialog*>(window); d && d->get_visible()) {
+                dialog = d;
+            }
+        }
+        return dialog != nullptr;
+    }));
+    EXPECT_EQ(dialog->property_text().get_value(), "Open Mail?");
+    EXPECT_EQ(dialog->property_secondary_text().get_value(),
+              "A website wants to open this application.");
+    static_cast<Gtk::Button*>(dialog->get_widget_for_response(0))->clicked();
+    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().openedWith.empty(); }));
+    EXPECT_EQ(PageHost::workspace().openedWith.back(), "mailto:someone@example.com");
+    EXPECT_EQ(host.page().webview().url(), "http://site.test/contact");
+}
+
+TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
+    const std::string folder = TestHome::path() + "/saved";
+    std::filesystem::create_directories(folder);
+    PageHost::savePanel().answerFolder = folder;
+    PageHost::server().handle("/report", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.contentType = "application/octet-stream";
+        response.headers = {{"Content-Disposition", "attachment; filename=\"report.csv\""}};
+        response.body = "a,b\n1,2\n";
+        return response;
+    });
+    PageHost::server().handle("/manual.pdf", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.contentType = "application/pdf";
+        response.body = "%PDF-1.4 not really";
+        return response;
+    });
+    PageHost::server().handle(
+        "/article", [](const LocalHttpServer::Request&) { return html("<p>article text</p>"); });
+    // Downloads go straight to the server: only the engine is routed through it.
+    PageHost::server().handle("/host", [](const LocalHttpServer::Request&) {
+        return html("<iframe src='" + PageHost::server().url("/report") + "'></iframe>");
+    });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/host"));
+    ASSERT_TRUE(
+        waitFor([] { return std::filesystem::exists(TestHome::path() + "/saved/report.csv"); }));
+    EXPECT_EQ(readFileBytes(folder + "/report.csv"), "a,b\n1,2\n");
+
+    host.page().loadRequest(PageHost::server().url("/manual.pdf"));
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(folder + "/manual.pdf"); }));
+    EXPECT_EQ(PageHost::savePanel().asked.back().name, "manual.pdf");
+    EXPECT_EQ(PageHost::savePanel().asked.back().folder,
+              VLSettingsManager::sharedManager().pathToDownloadsFolder());
+
+    host.page().webview().setNeedToDownload(true);
+    host.page().loadRequest(PageHost::server().url("/article"));
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(folder + "/article.html"); }));
+    EXPECT_FALSE(host.page().webview().needToDownload()) << "the flag is spent";
+    EXPECT_NE(readFileBytes(folder + "/article.html").find("article text"), std::string::npos);
+
+    // The same page without the flag is shown.
+    ASSERT_TRUE(host.load("http://site.test/article"));
+    EXPECT_EQ(host.page().webview().url(), "http://site.test/article");
+
+    // Cancelling the dialog queues nothing.
+    PageHost::savePanel().answerFolder.reset();
+    size_t queued = VLWebManager::sharedManager().downloadQueue().operationsArray().size();
+    host.page().loadRequest(PageHost::server().url("/manual.pdf"));
+    ASSERT_TRUE(waitFor([&] { return PageHost::savePanel().asked.size() == 4; }));
+    drainEvents();
+    EXPECT_EQ(VLWebManager::sharedManager().downloadQueue().operationsArray().size(), queued);
+}
+
+TEST(PageControllerIT, AdBlockingHoldsTheFirstLoadAndBlocksAdHosts) {
+    VLSettingsManager::sharedManager().setBlockAds(true);
+    PageHost::server().handle("/ads", [](const LocalHttpServer::Request&) {
+        return html(
+            "<img src='http://doubleclick.net/banner.gif'>"
+            "<img src='http://images.site.test/ok.gif'>");
+    });
+    PageHost::server().handle("/banner.gif", [](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{200, "image/gif", {}, "GIF89a", {}, {}};
+    });
+    PageHost::server().handle("/ok.gif", [](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{200, "image/gif", {}, "GIF89a", {}, {}};
+    });
+    LogCapture log;
+    PageHost first(std::string("http://site.test/ads"));
+    // Held until the rule list is ready, then loaded.
+    EXPECT_TRUE(first.page().pendingRequest().has_value() || first.page().abLoaded());
+    ASSERT_TRUE(first.waitForLoad("/ads"));
+    EXPECT_TRUE(first.page().abLoaded());
+    EXPECT_TRUE(waitFor([] { return requestsToHost("images.site.test") > 0; }));
+    EXPECT_EQ(requestsToHost("doubleclick.net"), 0u);
+
+    // A second page finds the compiled list.
+    PageHost second(std::string("http://site.test/ads"));
+    ASSERT_TRUE(second.waitForLoad("/ads"));
+    int compiled = 0;
+    for (const auto& line : log.lines()) {
+        compiled += line == "compiled content blocking rules";
+    }
+    EXPECT_EQ(compiled, 1);
+    EXPECT_EQ(requestsToHost("doubleclick.net"), 0u);
+}
+
+TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
+    VLStylesManager& styles = VLStylesManager::sharedManager();
+    styles.addRule("Dark", 1);
+    styles.addPattern("*match.test/styled*", "Dark", 1);
+    styles.addScript(std::string("body {\n  background-color: rgb(1, 2, 3);\n}"), "Dark");
+    VLScriptsManager& scripts = VLScriptsManager::sharedManager();
+    scripts.addRule("Counter", 1);
+    scripts.addPattern("*match.test/styled*", "Counter", 1);
+    scripts.addScript(std::string("window.injectedCount = (window.injectedCount || 0) + 1;"),
+                      "Counter");
+    PageHost::server().handle("/styled", [](const LocalHttpServer::Request&) { return html("s"); });
+    PageHost::server().handle("/plain", [](const LocalHttpServer::Request&) { return html("p"); });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://match.test/styled"));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return host.evaluate("getComputedStyle(document.body).backgroundColor") ==
+                   "rgb(1, 2, 3)";
+        },
+        5));
+    EXPECT_EQ(host.evaluate("window.injectedCount"), 1);
+
+    ASSERT_TRUE(host.load("http://match.test/plain"));
+    EXPECT_NE(host.evaluate("getComputedStyle(document.body).backgroundColor"), "rgb(1, 2, 3)");
+    EXPECT_TRUE(host.evaluate("window.injectedCount").is_null());
+    // The page bridge is there on every page.
+    EXPECT_EQ(host.evaluate("typeof wkWebview_getLink"), "function");
+}
+
+TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
+    PageHost::server().handle("/titled", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.contentType = "text/html";
+        response.body = "<html><head><title>Hello page</title></head><body>hi</body></html>";
+        return response;
+    });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/titled"));
+    EXPECT_TRUE(waitFor([&] { return host.item.label() == "Hello page"; }));
+    EXPECT_EQ(VLHistoryManager::sharedManager().getUrlByName("Hello page"),
+              "http://site.test/titled");
+    EXPECT_EQ(host.delegate.began.back(), "http://site.test/titled");
+    ASSERT_GE(host.delegate.loadStatus.size(), 2u);
+    EXPECT_FALSE(host.delegate.loadStatus.back());
+
+    host.page().openUrl("two words");
+    EXPECT_TRUE(waitFor([&] {
+        return !host.delegate.began.empty() &&
+               host.delegate.began.back() == "https://search.brave.com/search?q=two%20words";
+    }));
+    host.page().openUrl("example.test/path");
+    EXPECT_TRUE(waitFor([&] { return host.delegate.began.back() == "https://example.test/path"; }));
+}
+
+TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeaves) {
+    PageHost::server().handle("/opener", [](const LocalHttpServer::Request&) {
+        return html(
+            "<a id=popup href='http://site.test/child' target='_blank'>p</a>"
+            "<a id=away href='http://away.test/x' target='_blank'>a</a>");
+    });
+    PageHost::server().handle("/child", [](const LocalHttpServer::Request&) { return html("c"); });
+    PageHost::server().handle("/x", [](const LocalHttpServer::Request&) { return html("x"); });
+    allowOnly({"*site.test*"});
+    // The setting, as it stands, lets scripts open windows.
+    VLSettingsManager::sharedManager().setBlockPopupWindow(true);
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/opener"));
+    host.evaluate("window.open('http://site.test/child'); 0");
+    ASSERT_TRUE(waitFor([&] { return host.delegate.newPages.size() == 1; }));
+    VLWebViewController& child = *host.delegate.newPages[0];
+    EXPECT_TRUE(child.isRecentNewTab());
+    EXPECT_TRUE(waitFor([&] { return child.webview().url() == "http://site.test/child"; }));
+    EXPECT_EQ(child.customUserAgent(), host.page().customUserAgent());
+
+    host.evaluate("window.open('http://away.test/x'); 0");
+    ASSERT_TRUE(waitFor([&] { return host.delegate.newPages.size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return host.delegate.closeRequests == 1; }));
+    EXPECT_EQ(PageHost::workspace().opened.back().url, "http://away.test/x");
+}
