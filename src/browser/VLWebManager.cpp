@@ -62,17 +62,23 @@ void VLWebManager::downloadFile(const std::string& fileName, const std::string& 
             parent = GTK_WINDOW(toplevel);
         }
     }
+    // Servers see the download as coming from the page: same agent, same cookies.
+    std::string userAgent;
+    if (source) {
+        const char* agent = webkit_settings_get_user_agent(source->settings());
+        userAgent = agent ? agent : "";
+    }
     const std::string folder = VLSettingsManager::sharedManager().pathToDownloadsFolder();
     SavePanel::shared().run(parent, folder, fileName,
-                            [this, url, fileName](std::optional<std::string> path) {
+                            [this, url, fileName, userAgent](std::optional<std::string> path) {
                                 if (path) {
-                                    queueDownload(*path, url, fileName);
+                                    queueDownload(*path, url, fileName, userAgent);
                                 }
                             });
 }
 
 void VLWebManager::queueDownload(const std::string& path, const std::string& url,
-                                 const std::string& fileName) {
+                                 const std::string& fileName, const std::string& userAgent) {
     // The transfer carries the page's cookies: copy the engine's cookies for the address into
     // the download jar first.
     webkit_cookie_manager_get_cookies(
@@ -89,13 +95,16 @@ void VLWebManager::queueDownload(const std::string& path, const std::string& url
             (*next)(cookies);
             g_list_free_full(cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
         },
-        new std::function<void(GList*)>([this, path, url, fileName](GList* cookies) {
+        new std::function<void(GList*)>([this, path, url, fileName, userAgent](GList* cookies) {
             for (GList* node = cookies; node; node = node->next) {
                 DownloadCookieJar::add(static_cast<SoupCookie*>(node->data));
             }
             auto operation = std::make_shared<VLDownloadOperation>();
             operation->setPath(path);
             operation->setUrl(url);
+            if (!userAgent.empty()) {
+                operation->setRequest(DownloadRequest(url, "GET", {{"User-Agent", userAgent}}));
+            }
             operation->setFileName(fileName);
             downloadQueue_->addDownloadOperation(operation);
             NotificationCenter::defaultCenter().post("downloadAdd");

@@ -9,6 +9,7 @@
 #include "LogCapture.h"
 #include "TestHome.h"
 #include "XInput.h"
+#include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebManager.h"
 #include "downloads/VLDownloadQueue.h"
 #include "rules/VLScriptsManager.h"
@@ -48,7 +49,7 @@ void click(PageHost& host, const std::string& id) {
 }
 
 // A real pointer click at the middle of an element, through the X server.
-void pointerClick(PageHost& host, const std::string& id, unsigned button, bool ctrl) {
+void pointerClick(PageHost& host, const std::string& id, unsigned button, bool ctrl = false) {
     nlohmann::json box = host.evaluate("(function(){var r = document.getElementById('" + id +
                                        "').getBoundingClientRect();"
                                        "return [r.left + r.width / 2, r.top + r.height / 2];})()");
@@ -183,6 +184,15 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     ASSERT_TRUE(
         waitFor([] { return std::filesystem::exists(TestHome::path() + "/saved/report.csv"); }));
     EXPECT_EQ(readFileBytes(folder + "/report.csv"), "a,b\n1,2\n");
+    // The download (the second request) presents itself as the page does.
+    int reports = 0;
+    for (const auto& request : PageHost::server().requests()) {
+        if (request.path == "/report") {
+            ++reports;
+            EXPECT_EQ(request.header("User-Agent"), host.page().customUserAgent());
+        }
+    }
+    EXPECT_EQ(reports, 2);
 
     host.page().loadRequest(PageHost::server().url("/manual.pdf"));
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(folder + "/manual.pdf"); }));
@@ -320,4 +330,155 @@ TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeav
     ASSERT_TRUE(waitFor([&] { return host.delegate.newPages.size() == 2; }));
     ASSERT_TRUE(waitFor([&] { return host.delegate.closeRequests == 1; }));
     EXPECT_EQ(PageHost::workspace().opened.back().url, "http://away.test/x");
+}
+
+namespace {
+// Opens the page's context menu with a real right click and returns the names of the actions
+// of the app's own items, after running the one named `activate` (if any).
+std::vector<std::string> contextMenuAt(PageHost& host, const std::string& id,
+                                       const std::string& activate = "") {
+    struct Seen {
+        std::vector<std::string> actions;
+        std::string activate;
+        bool shown = false;
+    } seen{{}, activate};
+    gulong handler = g_signal_connect(
+        host.page().webview().webView(), "context-menu",
+        G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu* menu, GdkEvent*, WebKitHitTestResult*,
+                       gpointer data) -> gboolean {
+            auto* seen = static_cast<Seen*>(data);
+            for (GList* node = webkit_context_menu_get_items(menu); node; node = node->next) {
+                GAction* action =
+                    webkit_context_menu_item_get_gaction(WEBKIT_CONTEXT_MENU_ITEM(node->data));
+                if (!action) {
+                    continue;
+                }
+                seen->actions.push_back(g_action_get_name(action));
+                if (seen->actions.back() == seen->activate) {
+                    g_action_activate(action, nullptr);
+                }
+            }
+            seen->shown = true;
+            return TRUE;  // no popup in tests
+        }),
+        &seen);
+    pointerClick(host, id, 3);
+    waitFor([&] { return seen.shown; }, 10);
+    g_signal_handler_disconnect(host.page().webview().webView(), handler);
+    return seen.actions;
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+}  // namespace
+
+TEST(PageControllerIT, ContextMenuOpensLinksInNewTabsAndSavesImages) {
+    PageHost::server().handle("/menu", [](const LocalHttpServer::Request&) {
+        return html(
+            "<p><a id=link href='http://site.test/target'>a link</a></p>"
+            "<p><img id=pic width=80 height=60 src='" +
+            PageHost::server().url("/photo.png") +
+            "'></p><p><a id=wrapped href='http://site.test/page'><img width=80 height=60 src='" +
+            PageHost::server().url("/inner.png") + "'></a></p>");
+    });
+    const std::string png("\x89PNG\r\n\x1a\n", 8);
+    PageHost::server().handle("/photo.png", [&](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{200, "image/png", {}, png, {}, {}};
+    });
+    PageHost::server().handle("/inner.png", [&](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{200, "image/png", {}, png, {}, {}};
+    });
+    std::vector<std::string> opened;
+    auto observer = NotificationCenter::defaultCenter().addObserver(
+        "Open Link In New Tab",
+        [&](const Notification& n) { opened.push_back(n.info<std::string>("url").value_or("")); });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/menu"));
+
+    auto linkMenu = contextMenuAt(host, "link", "open-link-in-new-tab");
+    EXPECT_TRUE(contains(linkMenu, "open-link-in-new-tab"));
+    EXPECT_TRUE(contains(linkMenu, "download-linked-file"));
+    EXPECT_EQ(opened, std::vector<std::string>{"http://site.test/target"});
+
+    contextMenuAt(host, "pic", "download-image");
+    ASSERT_TRUE(waitFor([] { return !PageHost::savePanel().asked.empty(); }));
+    EXPECT_EQ(PageHost::savePanel().asked.back().name, "photo.png");
+
+    // "Download Linked File" on a link around an image saves the image, and leaves no flag
+    // behind for the next page.
+    contextMenuAt(host, "wrapped", "download-linked-file");
+    ASSERT_TRUE(waitFor([] { return PageHost::savePanel().asked.size() == 2; }));
+    EXPECT_EQ(PageHost::savePanel().asked.back().name, "inner.png");
+    EXPECT_FALSE(host.page().webview().needToDownload());
+    EXPECT_TRUE(host.delegate.newPages.empty());
+}
+
+TEST(PageControllerIT, RefreshTimerReloadsThePage) {
+    int served = 0;
+    PageHost::server().handle("/clock", [&](const LocalHttpServer::Request&) {
+        ++served;
+        return html("tick");
+    });
+    VLSettingsManager::sharedManager().setRefreshTimeInterval(0.2);
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/clock"));
+    EXPECT_TRUE(host.page().refreshTimerRunning());
+    EXPECT_TRUE(waitFor([&] { return served >= 3; }, 10));
+
+    VLSettingsManager::sharedManager().setRefreshTimeInterval(0);
+    NotificationCenter::defaultCenter().post("RefreshTimeIntervalChangeNotification");
+    EXPECT_FALSE(host.page().refreshTimerRunning());
+}
+
+TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
+    PageHost::server().handle("/text", [](const LocalHttpServer::Request&) {
+        return html(
+            "<p>Apple pie, apple tart</p><p>and an APPLE.</p><script>var x='apple';</script>");
+    });
+    std::vector<nlohmann::json> notifications;
+    std::vector<WebKitWebView*> from;
+    VLScriptMessageHandler::sharedHandler().setRoute(
+        VLScriptMessageHandler::kNotificationsChannel,
+        [&](const nlohmann::json& body, WebKitWebView* view) {
+            notifications.push_back(body);
+            from.push_back(view);
+        });
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/text"));
+
+    long count = -1;
+    host.page().webview().highlightAllOccurencesOfString("apple", [&](long n) { count = n; });
+    ASSERT_TRUE(waitFor([&] { return count >= 0; }));
+    EXPECT_EQ(count, 3) << "case-insensitive, script text not counted";
+    host.page().webview().scrollTo(2);
+    EXPECT_EQ(host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length"), 3);
+    host.page().webview().removeAllHighlights();
+    EXPECT_TRUE(waitFor([&] {
+        return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
+    }));
+    EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
+    // A quote in the searched text cannot break out of the page call.
+    count = -1;
+    host.page().webview().highlightAllOccurencesOfString("it's'); document.title='x",
+                                                         [&](long n) { count = n; });
+    ASSERT_TRUE(waitFor([&] { return count >= 0; }));
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(host.page().webview().title(), "T");
+
+    // The page's notification bridge posts [title, options]; oversized messages are dropped.
+    LogCapture log;
+    host.evaluate(
+        "new Notification('Hello', {body: 'World', tag: 't', actions: "
+        "[{action: 'a1', title: 'Open'}, {title: 'no action'}], icon: function(){}}); 0");
+    ASSERT_TRUE(waitFor([&] { return notifications.size() == 1; }));
+    EXPECT_EQ(notifications[0][0], "Hello");
+    EXPECT_EQ(notifications[0][1]["body"], "World");
+    EXPECT_EQ(notifications[0][1]["actions"][0]["action"], "a1");
+    EXPECT_FALSE(notifications[0][1].contains("icon"));
+    EXPECT_EQ(from[0], host.page().webview().webView());
+    host.evaluate(
+        "window.webkit.messageHandlers.notifications.postMessage('x'.repeat(3000000)); 0");
+    ASSERT_TRUE(waitFor([&] { return log.contains("too large"); }));
+    EXPECT_EQ(notifications.size(), 1u);
 }
