@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "PrivateDisplay.h"
 #include "TestHome.h"
 
 // Integration tests need a display (xvfb-run) and start GTK once per process.
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();  // test discovery needs no display
     }
+    // Each test process gets an X server of its own when it can: tests that run side by side
+    // must not click into each other's windows.
+    PrivateDisplay::start();
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "integration tests need a display: run them under xvfb-run\n");
         return 1;
