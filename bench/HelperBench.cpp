@@ -15,30 +15,13 @@
 #include <vector>
 
 #include "BenchHome.h"
+#include "MainLoopWait.h"
 #include "autofill/VLServiceManager.h"
 #include "foundation/GObjectPtr.h"
 #include "helper/CorvaInterfaces.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000) {
-    bool expired = false;
-    guint timer = g_timeout_add(
-        static_cast<guint>(timeoutMs),
-        [](gpointer data) -> gboolean {
-            *static_cast<bool*>(data) = true;
-            return G_SOURCE_REMOVE;
-        },
-        &expired);
-    while (!condition() && !expired) {
-        g_main_context_iteration(nullptr, TRUE);
-    }
-    if (!expired) {
-        g_source_remove(timer);
-    }
-    return condition();
-}
 
 struct Environment {
     GTestDBus* bus = nullptr;

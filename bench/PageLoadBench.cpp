@@ -47,7 +47,7 @@ void BM_PageController(benchmark::State& state) {
         const int before = delegate.count;
         auto start = std::chrono::steady_clock::now();
         controller.openUrl(url);
-        runMainLoopUntil([&] { return delegate.count > before; }, std::chrono::seconds(30));
+        waitUntil([&] { return delegate.count > before; }, 30000);
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
@@ -74,7 +74,7 @@ void BM_BareWebView(benchmark::State& state) {
         const int before = finished;
         auto start = std::chrono::steady_clock::now();
         webkit_web_view_load_uri(WEBKIT_WEB_VIEW(view), url.c_str());
-        runMainLoopUntil([&] { return finished > before; }, std::chrono::seconds(30));
+        waitUntil([&] { return finished > before; }, 30000);
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }

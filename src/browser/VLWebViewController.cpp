@@ -162,34 +162,34 @@ void VLWebViewController::loadRequest(const std::string& url) {
 }
 
 void VLWebViewController::initializeContentBlocker() {
-    ContentBlocker::shared().obtain([this, alive = life_.watch()](WebKitUserContentFilter* filter) {
-        if (alive.expired()) {
-            return;
-        }
-        if (filter) {
-            webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
-        }
-        // Without a list the page still loads, unblocked.
-        abLoaded_ = true;
-        waitingForBlocker_ = false;
-        if (request_) {
-            std::string pending = *request_;
-            request_.reset();
-            webview_->loadRequest(pending);
-        }
-    });
+    installContentBlocker(true);
 }
 
 void VLWebViewController::addContentBlocker() {
-    ContentBlocker::shared().obtain([this, alive = life_.watch()](WebKitUserContentFilter* filter) {
-        if (alive.expired()) {
-            return;
-        }
-        if (filter) {
-            webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
-        }
-        abLoaded_ = true;
-    });
+    installContentBlocker(false);
+}
+
+void VLWebViewController::installContentBlocker(bool thenLoadPending) {
+    ContentBlocker::shared().obtain(
+        [this, thenLoadPending, alive = life_.watch()](WebKitUserContentFilter* filter) {
+            if (alive.expired()) {
+                return;
+            }
+            if (filter) {
+                webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
+            }
+            // Without a list the page still loads, unblocked.
+            abLoaded_ = true;
+            if (!thenLoadPending) {
+                return;
+            }
+            waitingForBlocker_ = false;
+            if (request_) {
+                std::string pending = *request_;
+                request_.reset();
+                webview_->loadRequest(pending);
+            }
+        });
 }
 
 void VLWebViewController::removeContentBlocker() {

@@ -108,6 +108,7 @@ class VLWebViewController {
     void viewDidLoad();
     void applyPreferences();
     void initializeContentBlocker();
+    void installContentBlocker(bool thenLoadPending);
     void restartRefreshTimer();
     void onLoadChanged(WebKitLoadEvent event);
     void onLoadFailed(const GError* error);

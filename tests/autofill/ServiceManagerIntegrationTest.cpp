@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "DBusCall.h"
 #include "FakeNotificationServer.h"
 #include "FileGuards.h"
 #include "HelperProcess.h"

@@ -109,8 +109,8 @@ PageHost::~PageHost() {
     controller.reset();
 }
 
-bool PageHost::waitForLoad(const std::string& urlPart, double seconds) {
-    return waitFor(
+bool PageHost::waitForLoad(const std::string& urlPart, int timeoutMs) {
+    return waitUntil(
         [&] {
             for (const std::string& url : delegate.ended) {
                 if (url.find(urlPart) != std::string::npos) {
@@ -119,13 +119,13 @@ bool PageHost::waitForLoad(const std::string& urlPart, double seconds) {
             }
             return false;
         },
-        seconds);
+        timeoutMs);
 }
 
 bool PageHost::load(const std::string& url) {
     size_t before = delegate.ended.size();
     controller->loadRequest(url);
-    return waitFor([&] { return delegate.ended.size() > before; }, 20);
+    return waitUntil([&] { return delegate.ended.size() > before; }, 20000);
 }
 
 nlohmann::json PageHost::evaluate(const std::string& script) {
@@ -135,6 +135,6 @@ nlohmann::json PageHost::evaluate(const std::string& script) {
         result = std::move(value);
         done = true;
     });
-    waitFor([&] { return done; }, 10);
+    waitUntil([&] { return done; }, 10000);
     return result.value_or(nullptr);
 }

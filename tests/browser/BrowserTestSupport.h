@@ -86,7 +86,7 @@ class PageHost {
     ~PageHost();
 
     VLWebViewController& page() { return *controller; }
-    bool waitForLoad(const std::string& urlPart, double seconds = 20);
+    bool waitForLoad(const std::string& urlPart, int timeoutMs = 20000);
     // Loads a page from the server and waits for it to finish.
     bool load(const std::string& url);
     // Runs a script in the page and returns its JSON result (null on error).
@@ -102,17 +102,6 @@ class PageHost {
     Gtk::Window window;
     Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
 };
-
-// Waits on the main loop for `condition` (seconds as a plain number).
-inline bool waitFor(const std::function<bool()>& condition, double seconds = 15) {
-    return runMainLoopUntil(condition,
-                            std::chrono::milliseconds(static_cast<long>(seconds * 1000)));
-}
-// Lets what is already pending on the main loop run.
-inline void drainEvents() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 // Sends every http:// request of the engine to the server, whatever its host.
 void routeEngineThrough(LocalHttpServer& server);

@@ -78,10 +78,10 @@ TEST(PageControllerIT, AllowedLinksStayAndRefusedLinksGoToTheDefaultBrowser) {
     EXPECT_TRUE(PageHost::workspace().opened.empty());
 
     click(host, "out");
-    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().opened.empty(); }));
+    ASSERT_TRUE(waitUntil([] { return !PageHost::workspace().opened.empty(); }));
     EXPECT_EQ(PageHost::workspace().opened.back().url, "http://elsewhere.test/page");
     EXPECT_FALSE(PageHost::workspace().opened.back().inBackground);
-    drainEvents();
+    drainMainContext();
     EXPECT_EQ(host.page().webview().url(), "http://allowed.test/next") << "the link stays out";
     EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
 }
@@ -104,7 +104,7 @@ TEST(PageControllerIT, RedirectIsJudgedByWhereItStartedWithinTheRootDomain) {
 
     // A link clicked on the loaded page is judged by its own address.
     click(host, "again");
-    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().opened.empty(); }));
+    ASSERT_TRUE(waitUntil([] { return !PageHost::workspace().opened.empty(); }));
     EXPECT_EQ(PageHost::workspace().opened.back().url, "http://b.x.test/other");
 }
 
@@ -120,13 +120,13 @@ TEST(PageControllerIT, CtrlClickMakesANewPageAndSubframesLoadAnywhere) {
     allowOnly({"*site.test*"});
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/frames"));
-    EXPECT_TRUE(waitFor([] { return requestsToHost("framed.test") > 0; }));
+    EXPECT_TRUE(waitUntil([] { return requestsToHost("framed.test") > 0; }));
     EXPECT_TRUE(PageHost::workspace().opened.empty()) << "a subframe is never judged";
 
     pointerClick(host, "link", 1, /*ctrl=*/true);
-    ASSERT_TRUE(waitFor([&] { return !host.delegate.newPages.empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !host.delegate.newPages.empty(); }));
     VLWebViewController& page = *host.delegate.newPages.back();
-    EXPECT_TRUE(waitFor([&] { return page.webview().url() == "http://site.test/linked"; }));
+    EXPECT_TRUE(waitUntil([&] { return page.webview().url() == "http://site.test/linked"; }));
     EXPECT_EQ(host.page().webview().url(), "http://site.test/frames") << "the clicked page stays";
 }
 
@@ -139,7 +139,7 @@ TEST(PageControllerIT, OtherSchemesAskBeforeGoingToTheirApplication) {
     ASSERT_TRUE(host.load("http://site.test/contact"));
     click(host, "mail");
     Gtk::MessageDialog* dialog = nullptr;
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] {
         for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
             if (auto* d = dynamic_cast<Gtk::MessageDialog*>(window); d && d->get_visible()) {
                 dialog = d;
@@ -151,7 +151,7 @@ TEST(PageControllerIT, OtherSchemesAskBeforeGoingToTheirApplication) {
     EXPECT_EQ(dialog->property_secondary_text().get_value(),
               "A website wants to open this application.");
     static_cast<Gtk::Button*>(dialog->get_widget_for_response(0))->clicked();
-    ASSERT_TRUE(waitFor([] { return !PageHost::workspace().openedWith.empty(); }));
+    ASSERT_TRUE(waitUntil([] { return !PageHost::workspace().openedWith.empty(); }));
     EXPECT_EQ(PageHost::workspace().openedWith.back(), "mailto:someone@example.com");
     EXPECT_EQ(host.page().webview().url(), "http://site.test/contact");
 }
@@ -182,7 +182,7 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/host"));
     ASSERT_TRUE(
-        waitFor([] { return std::filesystem::exists(TestHome::path() + "/saved/report.csv"); }));
+        waitUntil([] { return std::filesystem::exists(TestHome::path() + "/saved/report.csv"); }));
     EXPECT_EQ(readFileBytes(folder + "/report.csv"), "a,b\n1,2\n");
     // The download (the second request) presents itself as the page does.
     int reports = 0;
@@ -195,14 +195,14 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     EXPECT_EQ(reports, 2);
 
     host.page().loadRequest(PageHost::server().url("/manual.pdf"));
-    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(folder + "/manual.pdf"); }));
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(folder + "/manual.pdf"); }));
     EXPECT_EQ(PageHost::savePanel().asked.back().name, "manual.pdf");
     EXPECT_EQ(PageHost::savePanel().asked.back().folder,
               VLSettingsManager::sharedManager().pathToDownloadsFolder());
 
     host.page().webview().setNeedToDownload(true);
     host.page().loadRequest(PageHost::server().url("/article"));
-    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(folder + "/article.html"); }));
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(folder + "/article.html"); }));
     EXPECT_FALSE(host.page().webview().needToDownload()) << "the flag is spent";
     EXPECT_NE(readFileBytes(folder + "/article.html").find("article text"), std::string::npos);
 
@@ -214,8 +214,8 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     PageHost::savePanel().answerFolder.reset();
     size_t queued = VLWebManager::sharedManager().downloadQueue().operationsArray().size();
     host.page().loadRequest(PageHost::server().url("/manual.pdf"));
-    ASSERT_TRUE(waitFor([&] { return PageHost::savePanel().asked.size() == 4; }));
-    drainEvents();
+    ASSERT_TRUE(waitUntil([&] { return PageHost::savePanel().asked.size() == 4; }));
+    drainMainContext();
     EXPECT_EQ(VLWebManager::sharedManager().downloadQueue().operationsArray().size(), queued);
 }
 
@@ -238,7 +238,7 @@ TEST(PageControllerIT, AdBlockingHoldsTheFirstLoadAndBlocksAdHosts) {
     EXPECT_TRUE(first.page().pendingRequest().has_value() || first.page().abLoaded());
     ASSERT_TRUE(first.waitForLoad("/ads"));
     EXPECT_TRUE(first.page().abLoaded());
-    EXPECT_TRUE(waitFor([] { return requestsToHost("images.site.test") > 0; }));
+    EXPECT_TRUE(waitUntil([] { return requestsToHost("images.site.test") > 0; }));
     EXPECT_EQ(requestsToHost("doubleclick.net"), 0u);
 
     // A second page finds the compiled list.
@@ -266,7 +266,7 @@ TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
     PageHost::server().handle("/plain", [](const LocalHttpServer::Request&) { return html("p"); });
     PageHost host;
     ASSERT_TRUE(host.load("http://match.test/styled"));
-    EXPECT_TRUE(waitFor(
+    EXPECT_TRUE(waitUntil(
         [&] {
             return host.evaluate("getComputedStyle(document.body).backgroundColor") ==
                    "rgb(1, 2, 3)";
@@ -290,7 +290,7 @@ TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
     });
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/titled"));
-    EXPECT_TRUE(waitFor([&] { return host.item.label() == "Hello page"; }));
+    EXPECT_TRUE(waitUntil([&] { return host.item.label() == "Hello page"; }));
     EXPECT_EQ(VLHistoryManager::sharedManager().getUrlByName("Hello page"),
               "http://site.test/titled");
     EXPECT_EQ(host.delegate.began.back(), "http://site.test/titled");
@@ -298,12 +298,13 @@ TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
     EXPECT_FALSE(host.delegate.loadStatus.back());
 
     host.page().openUrl("two words");
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(waitUntil([&] {
         return !host.delegate.began.empty() &&
                host.delegate.began.back() == "https://search.brave.com/search?q=two%20words";
     }));
     host.page().openUrl("example.test/path");
-    EXPECT_TRUE(waitFor([&] { return host.delegate.began.back() == "https://example.test/path"; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return host.delegate.began.back() == "https://example.test/path"; }));
 }
 
 TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeaves) {
@@ -320,15 +321,15 @@ TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeav
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/opener"));
     host.evaluate("window.open('http://site.test/child'); 0");
-    ASSERT_TRUE(waitFor([&] { return host.delegate.newPages.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return host.delegate.newPages.size() == 1; }));
     VLWebViewController& child = *host.delegate.newPages[0];
     EXPECT_TRUE(child.isRecentNewTab());
-    EXPECT_TRUE(waitFor([&] { return child.webview().url() == "http://site.test/child"; }));
+    EXPECT_TRUE(waitUntil([&] { return child.webview().url() == "http://site.test/child"; }));
     EXPECT_EQ(child.customUserAgent(), host.page().customUserAgent());
 
     host.evaluate("window.open('http://away.test/x'); 0");
-    ASSERT_TRUE(waitFor([&] { return host.delegate.newPages.size() == 2; }));
-    ASSERT_TRUE(waitFor([&] { return host.delegate.closeRequests == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return host.delegate.newPages.size() == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return host.delegate.closeRequests == 1; }));
     EXPECT_EQ(PageHost::workspace().opened.back().url, "http://away.test/x");
 }
 
@@ -363,7 +364,7 @@ std::vector<std::string> contextMenuAt(PageHost& host, const std::string& id,
         }),
         &seen);
     pointerClick(host, id, 3);
-    waitFor([&] { return seen.shown; }, 10);
+    waitUntil([&] { return seen.shown; }, 10000);
     g_signal_handler_disconnect(host.page().webview().webView(), handler);
     return seen.actions;
 }
@@ -402,13 +403,13 @@ TEST(PageControllerIT, ContextMenuOpensLinksInNewTabsAndSavesImages) {
     EXPECT_EQ(opened, std::vector<std::string>{"http://site.test/target"});
 
     contextMenuAt(host, "pic", "download-image");
-    ASSERT_TRUE(waitFor([] { return !PageHost::savePanel().asked.empty(); }));
+    ASSERT_TRUE(waitUntil([] { return !PageHost::savePanel().asked.empty(); }));
     EXPECT_EQ(PageHost::savePanel().asked.back().name, "photo.png");
 
     // "Download Linked File" on a link around an image saves the image, and leaves no flag
     // behind for the next page.
     contextMenuAt(host, "wrapped", "download-linked-file");
-    ASSERT_TRUE(waitFor([] { return PageHost::savePanel().asked.size() == 2; }));
+    ASSERT_TRUE(waitUntil([] { return PageHost::savePanel().asked.size() == 2; }));
     EXPECT_EQ(PageHost::savePanel().asked.back().name, "inner.png");
     EXPECT_FALSE(host.page().webview().needToDownload());
     EXPECT_TRUE(host.delegate.newPages.empty());
@@ -424,7 +425,7 @@ TEST(PageControllerIT, RefreshTimerReloadsThePage) {
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/clock"));
     EXPECT_TRUE(host.page().refreshTimerRunning());
-    EXPECT_TRUE(waitFor([&] { return served >= 3; }, 10));
+    EXPECT_TRUE(waitUntil([&] { return served >= 3; }, 10000));
 
     VLSettingsManager::sharedManager().setRefreshTimeInterval(0);
     NotificationCenter::defaultCenter().post("RefreshTimeIntervalChangeNotification");
@@ -449,12 +450,12 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
 
     long count = -1;
     host.page().webview().highlightAllOccurencesOfString("apple", [&](long n) { count = n; });
-    ASSERT_TRUE(waitFor([&] { return count >= 0; }));
+    ASSERT_TRUE(waitUntil([&] { return count >= 0; }));
     EXPECT_EQ(count, 3) << "case-insensitive, script text not counted";
     host.page().webview().scrollTo(2);
     EXPECT_EQ(host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length"), 3);
     host.page().webview().removeAllHighlights();
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(waitUntil([&] {
         return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
     }));
     EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
@@ -462,7 +463,7 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
     count = -1;
     host.page().webview().highlightAllOccurencesOfString("it's'); document.title='x",
                                                          [&](long n) { count = n; });
-    ASSERT_TRUE(waitFor([&] { return count >= 0; }));
+    ASSERT_TRUE(waitUntil([&] { return count >= 0; }));
     EXPECT_EQ(count, 0);
     EXPECT_EQ(host.page().webview().title(), "T");
 
@@ -471,7 +472,7 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
     host.evaluate(
         "new Notification('Hello', {body: 'World', tag: 't', actions: "
         "[{action: 'a1', title: 'Open'}, {title: 'no action'}], icon: function(){}}); 0");
-    ASSERT_TRUE(waitFor([&] { return notifications.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return notifications.size() == 1; }));
     EXPECT_EQ(notifications[0][0], "Hello");
     EXPECT_EQ(notifications[0][1]["body"], "World");
     EXPECT_EQ(notifications[0][1]["actions"][0]["action"], "a1");
@@ -479,6 +480,6 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
     EXPECT_EQ(from[0], host.page().webview().webView());
     host.evaluate(
         "window.webkit.messageHandlers.notifications.postMessage('x'.repeat(3000000)); 0");
-    ASSERT_TRUE(waitFor([&] { return log.contains("too large"); }));
+    ASSERT_TRUE(waitUntil([&] { return log.contains("too large"); }));
     EXPECT_EQ(notifications.size(), 1u);
 }

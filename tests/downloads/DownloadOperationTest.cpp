@@ -58,7 +58,7 @@ class DownloadOperationIT : public ::testing::Test {
     }
 
     static bool waitFinished(const std::shared_ptr<VLDownloadOperation>& operation) {
-        return runMainLoopUntil([&] {
+        return waitUntil([&] {
             return operation->downloadStatus() == Status::Completed && operation->isFinished();
         });
     }
@@ -134,7 +134,7 @@ TEST_F(DownloadOperationIT, UnknownLengthReportsNegativeProgressAndAppearsOnlyAt
     queue_.addDownloadOperation(operation);
 
     body.push("first piece;");
-    ASSERT_TRUE(runMainLoopUntil([&] { return operation->downloaded() == 12; }));
+    ASSERT_TRUE(waitUntil([&] { return operation->downloaded() == 12; }));
     EXPECT_FALSE(Files::exists(operation->path())) << "a partial file is never visible";
     EXPECT_EQ(countFilesIn(folder_), 1u) << "the body goes to a temporary file";
     EXPECT_LT(operation->getProgress(), 0);
@@ -168,7 +168,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
     operation->setDelegate(delegate);
     queue_.addDownloadOperation(operation);
     body.push(std::string(400'000, 'x'));
-    ASSERT_TRUE(runMainLoopUntil([&] { return operation->downloaded() == 400'000; }));
+    ASSERT_TRUE(waitUntil([&] { return operation->downloaded() == 400'000; }));
     EXPECT_DOUBLE_EQ(operation->getProgress(), 4);
 
     operation->cancelDownload();
@@ -184,7 +184,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
     for (int i = 0; i < 4; ++i) {
         body.push(std::string(1024 * 1024, 'y'));
     }
-    ASSERT_TRUE(runMainLoopUntil([&] { return server_.openResponses() == 0; }));
+    ASSERT_TRUE(waitUntil([&] { return server_.openResponses() == 0; }));
     EXPECT_EQ(server_.brokenResponses(), 1u) << "the connection was dropped";
 
     // Cancelling again, or after the end, changes nothing.
@@ -207,13 +207,13 @@ TEST_F(DownloadOperationIT, DestroyingTheQueueStopsItsDownloadsWithoutWaitingFor
         queue.addDownloadOperation(running);
         queue.addDownloadOperation(waiting);
         body.push("some bytes");
-        ASSERT_TRUE(runMainLoopUntil([&] { return running->downloaded() > 0; }));
+        ASSERT_TRUE(waitUntil([&] { return running->downloaded() > 0; }));
         // Leaving the scope must not wait for the main loop, which this thread is running.
     }
     EXPECT_TRUE(running->isCanceled());
     EXPECT_TRUE(waiting->isCanceled());
     EXPECT_TRUE(running->isFinished());
-    ASSERT_TRUE(runMainLoopUntil([&] {
+    ASSERT_TRUE(waitUntil([&] {
         return running->downloadStatus() == Status::Completed &&
                waiting->downloadStatus() == Status::Completed;
     }));
@@ -273,7 +273,7 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
     operations[5]->cancelDownload();
     EXPECT_EQ(operations[5]->downloadStatus(), Status::Completed);
 
-    ASSERT_TRUE(runMainLoopUntil([&] { return server_.requests().size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return server_.requests().size() == 3; }));
     std::set<std::string> first;
     for (const auto& request : server_.requests()) {
         first.insert(request.path);
@@ -288,7 +288,7 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
         bodies[i]->end();
         ASSERT_TRUE(waitFinished(operations[i]));
         if (i < 2) {
-            ASSERT_TRUE(runMainLoopUntil([&] { return server_.requests().size() == 4u + i; }));
+            ASSERT_TRUE(waitUntil([&] { return server_.requests().size() == 4u + i; }));
             EXPECT_EQ(server_.requests().back().path, "/slow" + std::to_string(3 + i));
         }
     }

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "DBusCall.h"
 #include "MainLoopWait.h"
 #include "PrivateBus.h"
 

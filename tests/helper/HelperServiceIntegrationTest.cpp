@@ -2,6 +2,7 @@
 // server, driven over D-Bus the way the shell drives it (and the way a hostile client might).
 #include <gtest/gtest.h>
 
+#include "DBusCall.h"
 #include "FakeNotificationServer.h"
 #include "HelperProcess.h"
 #include "KeyringDaemon.h"

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <stdexcept>
 
+#include "DBusCall.h"
 #include "MainLoopWait.h"
 #include "PrivateBus.h"
 #include "TestHome.h"

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "DBusCall.h"
 #include "MainLoopWait.h"
 
 PrivateBus::PrivateBus(const std::vector<std::string>& serviceFolders) {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
 
-// Runs the default main context until `done` is true or the time limit has passed; returns
-// `done()`. The context wakes at least every few milliseconds, so state changed by other threads
-// is seen too.
-bool runMainLoopUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds limit = std::chrono::seconds(10));
+// Runs the default main context until `condition` holds or `timeoutMs` passes; returns
+// `condition()`. The context wakes at least every few milliseconds, so state changed by other
+// threads is seen too; nothing sleeps.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
+// Runs every event that is ready now, without waiting.
+void drainMainContext();

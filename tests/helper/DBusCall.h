@@ -8,12 +8,6 @@
 
 #include "helper/VariantRef.h"
 
-// Runs the default main context until `condition` holds or `timeoutMs` passes; true when it
-// held. Never sleeps: it wakes on events and on the deadline.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-// Runs every event that is ready now, without waiting.
-void drainMainContext();
-
 // A D-Bus call made asynchronously and awaited on the main loop, so this process keeps serving
 // its own objects (a fake server, the shell stub) meanwhile.
 struct CallResult {

@@ -1,31 +1,10 @@
+#include "DBusCall.h"
+
 #include "MainLoopWait.h"
 
 #include <memory>
 
 #include "foundation/GObjectPtr.h"
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
-    bool expired = false;
-    guint timer = g_timeout_add(
-        static_cast<guint>(timeoutMs),
-        [](gpointer data) -> gboolean {
-            *static_cast<bool*>(data) = true;
-            return G_SOURCE_REMOVE;
-        },
-        &expired);
-    while (!condition() && !expired) {
-        g_main_context_iteration(nullptr, TRUE);
-    }
-    if (!expired) {
-        g_source_remove(timer);
-    }
-    return condition();
-}
-
-void drainMainContext() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-}
 
 CallResult callAndWait(GDBusConnection* connection, const char* busName, const char* path,
                        const char* interface, const char* method, GVariant* parameters,
