@@ -36,8 +36,8 @@ class VLWebManager {
   private:
     friend class NoDestructor<VLWebManager>;
     VLWebManager();
-    void queueDownload(const std::string& path, const std::string& url,
-                       const std::string& fileName, const std::string& userAgent);
+    void queueDownload(const std::string& path, const std::string& url, const std::string& fileName,
+                       const std::string& userAgent);
 
     std::map<std::string, std::string> userAgents_;
     std::string webkitVersion_;

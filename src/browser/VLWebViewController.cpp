@@ -288,11 +288,8 @@ void VLWebViewController::setDesktopAgent() {
 void VLWebViewController::agentClick(const std::string& key) {
     const auto& agents = VLWebManager::sharedManager().userAgents();
     auto it = agents.find(key);
-    if (it == agents.end()) {
-        Log::print("no user agent named \"", key, "\"");
-        return;
-    }
-    setCustomUserAgent(it->second);
+    // A name the table does not know leaves the engine's own agent.
+    setCustomUserAgent(it != agents.end() ? it->second : std::string());
     clearCache();
 }
 

@@ -92,6 +92,8 @@ class VLWebViewController {
     const std::optional<std::string>& dockLabel() const { return dockLabel_; }
     void setDockLabel(std::optional<std::string> label) { dockLabel_ = std::move(label); }
     bool refreshTimerRunning() const { return refreshTimer_.connected(); }
+    // An https page whose certificate checked out and that loaded nothing over plain http.
+    bool hasOnlySecureContent() const;
 
     // The whitelist judgement and download choice of a response, and the new-page paths; the
     // engine's signal handlers call these (public so the policy file can reach them).
@@ -133,6 +135,7 @@ class VLWebViewController {
     bool waitingForBlocker_ = false;
     bool newWindowPage_ = false;
     bool closed_ = false;
+    bool insecureContent_ = false;
     sigc::connection refreshTimer_;
     std::vector<NotificationCenter::Observer> observers_;
     LifeToken life_;

@@ -89,6 +89,7 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
     switch (event) {
         case WEBKIT_LOAD_STARTED: {
             historyPending_.reset();
+            insecureContent_ = false;
             sourceURL_ = webview_->url();
             if (VLSettingsManager::sharedManager().hideProgressBar()) {
                 progress_.hide();
@@ -185,4 +186,14 @@ void VLWebViewController::onFaviconChanged() {
     if (icon) {
         item_->setIcon(icon.get());
     }
+}
+
+bool VLWebViewController::hasOnlySecureContent() const {
+    if (insecureContent_ || webview_->url().rfind("https://", 0) != 0) {
+        return false;
+    }
+    GTlsCertificate* certificate = nullptr;
+    GTlsCertificateFlags errors = G_TLS_CERTIFICATE_NO_FLAGS;
+    return webkit_web_view_get_tls_info(webview_->webView(), &certificate, &errors) &&
+           errors == G_TLS_CERTIFICATE_NO_FLAGS;
 }

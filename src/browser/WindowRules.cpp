@@ -23,3 +23,17 @@ std::string WindowRules::userAgentKeyForNewPage(bool mobileVersion,
     }
     return *lastUserAnget;
 }
+
+std::string WindowRules::appTargetName(const std::string& bundlePath) {
+    std::string name = bundlePath;
+    while (name.size() > 1 && name.back() == '/') {
+        name.pop_back();
+    }
+    if (auto slash = name.find_last_of('/'); slash != std::string::npos) {
+        name = name.substr(slash + 1);
+    }
+    for (auto at = name.find(".app"); at != std::string::npos; at = name.find(".app", at)) {
+        name.erase(at, 4);
+    }
+    return name;
+}

@@ -19,6 +19,9 @@ class WindowRules {
     static std::string userAgentKeyForNewPage(bool mobileVersion,
                                               const std::optional<std::string>& lastUserAnget);
 
+    // The bundle folder's name with every ".app" removed ("My.app.app" gives "My").
+    static std::string appTargetName(const std::string& bundlePath);
+
     // The window title: the app's name, or a single space when the title is hidden.
     static std::string title(const std::string& appName, bool hideTitle) {
         return hideTitle ? " " : appName;

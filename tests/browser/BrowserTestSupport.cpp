@@ -89,11 +89,20 @@ void routeEngineThrough(LocalHttpServer& server) {
     webkit_network_proxy_settings_free(settings);
 }
 
-PageHost::PageHost(std::optional<std::string> firstRequest) {
+void prepareBrowserTest() {
+    static bool prepared = false;
+    if (prepared) {
+        return;
+    }
+    prepared = true;
     TestHome::installBundleResources();
-    workspace();
-    savePanel();
-    routeEngineThrough(server());
+    PageHost::workspace();
+    PageHost::savePanel();
+    routeEngineThrough(PageHost::server());
+}
+
+PageHost::PageHost(std::optional<std::string> firstRequest) {
+    prepareBrowserTest();
     controller = std::make_unique<VLWebViewController>(firstRequest);
     controller->setDelegate(&delegate);
     controller->setItem(&item);

@@ -103,5 +103,8 @@ class PageHost {
     Gtk::Box box{Gtk::ORIENTATION_VERTICAL};
 };
 
+// Makes the test bundle, fake desktop services and the server-as-proxy ready for pages.
+void prepareBrowserTest();
+
 // Sends every http:// request of the engine to the server, whatever its host.
 void routeEngineThrough(LocalHttpServer& server);

@@ -1,0 +1,133 @@
+#include "browser/VLMainWindow.h"
+
+#include <gtkmm/button.h>
+
+#include <atomic>
+#include <cstdio>
+
+#include "maintenance/ColorString.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+std::string cssColor(const Color& color) {
+    char text[96];
+    std::snprintf(text, sizeof text, "rgba(%d, %d, %d, %.3f)",
+                  static_cast<int>(color.red() * 255 + 0.5),
+                  static_cast<int>(color.green() * 255 + 0.5),
+                  static_cast<int>(color.blue() * 255 + 0.5), color.alpha());
+    return text;
+}
+}  // namespace
+
+VLMainWindow::VLMainWindow(BaseObjectType* object, const Glib::RefPtr<Gtk::Builder>& builder)
+    : Gtk::ApplicationWindow(object), css_(Gtk::CssProvider::create()) {
+    builder->get_widget("toolbar", headerBar_);
+    builder->get_widget("buttonWrapperView", buttonWrapperView_);
+    builder->get_widget("toolbarSlot", toolbarSlot_);
+    static std::atomic<int> counter{0};
+    set_name("sitebox-window-" + std::to_string(++counter));
+    Gtk::StyleContext::add_provider_for_screen(get_screen(), css_,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+
+    Gtk::Button* close = nullptr;
+    Gtk::Button* minimize = nullptr;
+    Gtk::Button* zoom = nullptr;
+    builder->get_widget("closeWindowButton", close);
+    builder->get_widget("minimizeWindowButton", minimize);
+    builder->get_widget("zoomWindowButton", zoom);
+    close->signal_clicked().connect([this] { this->close(); });
+    minimize->signal_clicked().connect([this] { iconify(); });
+    zoom->signal_clicked().connect([this] {
+        if (is_maximized()) {
+            unmaximize();
+        } else {
+            maximize();
+        }
+    });
+    buttonWrapperView_->add_events(Gdk::ENTER_NOTIFY_MASK | Gdk::LEAVE_NOTIFY_MASK);
+    buttonWrapperView_->set_opacity(0);
+    buttonWrapperView_->signal_enter_notify_event().connect([this](GdkEventCrossing*) {
+        buttonWrapperView_->set_opacity(1);
+        return false;
+    });
+    buttonWrapperView_->signal_leave_notify_event().connect([this](GdkEventCrossing* event) {
+        // Moving onto a button inside the group is not leaving it.
+        if (event->detail != GDK_NOTIFY_INFERIOR) {
+            buttonWrapperView_->set_opacity(0);
+        }
+        return false;
+    });
+
+    titlebarObserver_ = NotificationCenter::defaultCenter().addObserver(
+        "TitlebarVisibilityChangeNotification", [this](const Notification& n) {
+            if (n.info<bool>("TitlebarVisibility").value_or(false)) {
+                updateWindowButtons();
+            } else {
+                resetButtons();
+            }
+        });
+    if (VLSettingsManager::sharedManager().hideTitlebar()) {
+        updateWindowButtons();
+    } else {
+        resetButtons();
+    }
+}
+
+VLMainWindow::~VLMainWindow() {
+    Gtk::StyleContext::remove_provider_for_screen(get_screen(), css_);
+}
+
+void VLMainWindow::placeHeaderBar(bool inContent) {
+    GtkWidget* header = GTK_WIDGET(headerBar_->gobj());
+    const bool isTitlebar = gtk_window_get_titlebar(GTK_WINDOW(gobj())) == header;
+    if (inContent == !isTitlebar) {
+        return;
+    }
+    g_object_ref(header);  // kept while it changes parent
+    if (inContent) {
+        gtk_window_set_titlebar(GTK_WINDOW(gobj()), nullptr);
+        toolbarSlot_->pack_start(*headerBar_, Gtk::PACK_SHRINK);
+    } else {
+        toolbarSlot_->remove(*headerBar_);
+        gtk_window_set_titlebar(GTK_WINDOW(gobj()), header);
+    }
+    g_object_unref(header);
+    headerBar_->show();
+}
+
+void VLMainWindow::updateWindowButtons() {
+    hoverGroup_ = true;
+    // Without a title bar the toolbar moves into the content, under the hover group.
+    placeHeaderBar(true);
+    set_decorated(false);
+    headerBar_->set_show_close_button(false);
+    buttonWrapperView_->set_opacity(0);
+    buttonWrapperView_->show();
+}
+
+void VLMainWindow::resetButtons() {
+    hoverGroup_ = false;
+    placeHeaderBar(false);
+    set_decorated(true);
+    headerBar_->set_show_close_button(true);
+    buttonWrapperView_->hide();
+}
+
+void VLMainWindow::setWindowColor(const Color& color) {
+    color_ = color;
+    applyStyle();
+}
+
+void VLMainWindow::applyStyle() {
+    const std::string id = "#" + get_name();
+    const std::string background = cssColor(color_);
+    const std::string text = colorIsLight(color_) ? "#1e1e1e" : "#f6f6f6";
+    const std::string css = id + ", " + id + " headerbar { background-color: " + background +
+                            "; background-image: none; }\n" + id + " headerbar .title, " + id +
+                            " headerbar .subtitle { color: " + text + "; }\n";
+    try {
+        css_->load_from_data(css);
+    } catch (const Glib::Error&) {
+        // The text is ours and always valid; nothing to do if the theme engine disagrees.
+    }
+}

@@ -1,0 +1,369 @@
+#include "browser/VLMainWindowController.h"
+
+#include <giomm/menu.h>
+#include <giomm/simpleaction.h>
+#include <glibmm/main.h>
+#include <gtkmm/menubutton.h>
+#include <gtkmm/settings.h>
+
+#include <algorithm>
+
+#include "browser/MainInterface.h"
+#include "browser/VLWebViewController.h"
+#include "browser/WindowRules.h"
+#include "foundation/Bundle.h"
+#include "foundation/Log.h"
+#include "foundation/NoDestructor.h"
+#include "foundation/UserDefaults.h"
+#include "maintenance/Alert.h"
+#include "maintenance/AlertDialog.h"
+#include "maintenance/ColorString.h"
+#include "stores/VLBehaviorManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+std::vector<std::unique_ptr<VLMainWindowController>>& owned() {
+    static NoDestructor<std::vector<std::unique_ptr<VLMainWindowController>>> controllers;
+    return *controllers;
+}
+
+std::vector<VLMainWindowController*>& open() {
+    static NoDestructor<std::vector<VLMainWindowController*>> controllers;
+    return *controllers;
+}
+
+std::function<std::string()>& appNameProvider() {
+    static NoDestructor<std::function<std::string()>> provider;
+    return *provider;
+}
+
+std::string appName() {
+    if (auto& provider = appNameProvider()) {
+        return provider();
+    }
+    return WindowRules::appTargetName(Bundle::main().bundlePath());
+}
+}  // namespace
+
+VLMainWindowController* VLMainWindowController::create(
+    std::unique_ptr<VLWebViewController> firstPage) {
+    Glib::RefPtr<Gtk::Builder> builder = MainInterface::builderFor({"MainWindowController"});
+    if (!builder) {
+        return nullptr;
+    }
+    VLMainWindow* window = nullptr;
+    builder->get_widget_derived("MainWindowController", window);
+    std::unique_ptr<VLMainWindowController> controller(
+        new VLMainWindowController(std::unique_ptr<VLMainWindow>(window), builder));
+    VLMainWindowController* raw = controller.get();
+    owned().push_back(std::move(controller));
+    if (firstPage) {
+        raw->tabController_->setFirstWebViewController(std::move(firstPage));
+    }
+    if (auto application = Gtk::Application::get_default()) {
+        if (auto* app = dynamic_cast<Gtk::Application*>(application.get())) {
+            app->add_window(*raw->window_);
+        }
+    }
+    raw->window_->show();
+    return raw;
+}
+
+VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> window,
+                                               const Glib::RefPtr<Gtk::Builder>& builder)
+    : window_(std::move(window)) {
+    Gtk::Notebook* tabView = nullptr;
+    Gtk::Box* bookmarkSlot = nullptr;
+    builder->get_widget("tabView", tabView);
+    builder->get_widget("bookmarkBarSlot", bookmarkSlot);
+    builder->get_widget("toolbarItems", toolbarItems_);
+    builder->get_widget("toolbarEndItems", toolbarEndItems_);
+    builder->get_widget("toolbarButton", toolbarButton_);
+    builder->get_widget("pannelSwitchIcon", pannelSwitchIcon_);
+    builder->get_widget("preferencesToolbarItem", preferencesToolbarItem_);
+    tabController_ = std::make_unique<VLTabViewController>(*tabView, *bookmarkSlot);
+
+    window_->headerBar().set_custom_title(urlTextField_);
+    urlTextField_.set_size_request(480, -1);
+    urlTextField_.setOpenHandler([this](const std::string& text) {
+        openUrl(text);
+        if (VLWebViewController* page = tabController_->selectedWebViewController()) {
+            page->webview().widget().grab_focus();
+        }
+    });
+
+    auto connect = [&](const char* id, std::function<void()> action) {
+        Gtk::Button* button = nullptr;
+        builder->get_widget(id, button);
+        button->signal_clicked().connect(std::move(action));
+    };
+    connect("backButton", [this] { backButtonClick(); });
+    connect("forwardButton", [this] { forwardButtonClick(); });
+    connect("homeButton", [this] { homeButtonClick(); });
+    connect("addTabButton", [this] { addTabButtonClick(); });
+    toolbarButton_->signal_clicked().connect([this] { toggleToolbar(); });
+    window_->add_action("add-bookmark", [this] { addBookmark(); });
+    window_->add_action("remove-bookmark", [this] { removeBookmark(); });
+    Gtk::MenuButton* bookmarksButton = nullptr;
+    builder->get_widget("bookmarksButton", bookmarksButton);
+    auto bookmarksMenu = Gio::Menu::create();
+    bookmarksMenu->append("Add Bookmark…", "win.add-bookmark");
+    bookmarksMenu->append("Remove Bookmark…", "win.remove-bookmark");
+    bookmarksButton->set_menu_model(bookmarksMenu);
+    window_->signal_delete_event().connect([this](GdkEventAny*) {
+        if (windowShouldClose()) {
+            finishClosing();
+        }
+        return true;  // the controller takes the window down itself
+    });
+    windowDidLoad();
+}
+
+VLMainWindowController::~VLMainWindowController() {
+    observers_.clear();
+    std::erase(open(), this);
+}
+
+const std::vector<VLMainWindowController*>& VLMainWindowController::openControllers() {
+    return open();
+}
+
+VLMainWindowController* VLMainWindowController::forWindow(const Gtk::Window* window) {
+    for (VLMainWindowController* controller : open()) {
+        if (controller->window_.get() == window) {
+            return controller;
+        }
+    }
+    return nullptr;
+}
+
+void VLMainWindowController::setAppNameProvider(std::function<std::string()> provider) {
+    appNameProvider() = std::move(provider);
+}
+
+void VLMainWindowController::hideApplication() {
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        if (window->get_visible() && window->get_window_type() == Gtk::WINDOW_TOPLEVEL) {
+            window->hide();
+        }
+    }
+}
+
+void VLMainWindowController::unhideApplication() {
+    for (VLMainWindowController* controller : open()) {
+        controller->window_->present();
+    }
+}
+
+void VLMainWindowController::windowDidLoad() {
+    VLSettingsManager& settings = VLSettingsManager::sharedManager();
+    auto& center = NotificationCenter::defaultCenter();
+    observers_.push_back(center.addObserver("UpdateWindowBackgroundColorNotification",
+                                            [this](const Notification&) { updateWindowColor(); }));
+    observers_.push_back(
+        center.addObserver("ShowHideToolbarButtonNotification", [this](const Notification&) {
+            toolbarButton_->set_visible(!VLSettingsManager::sharedManager().hideToolbarButton());
+        }));
+
+    // The default 100.0 (and anything above 1) means fully opaque.
+    window_->set_opacity(std::clamp(settings.windowOpacity(), 0.0, 1.0));
+    switch (settings.appearance()) {
+        case 1:
+            Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false;
+            break;
+        case 2:
+            Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = true;
+            break;
+        default:
+            break;
+    }
+    updateWindowTitlebar();
+    applyWindowColor(settings.windowColor());
+    const long level = settings.windowLevel();
+    window_->set_keep_above(level == VLSettingsManager::kFloatingWindowLevel);
+    window_->set_keep_below(level == VLSettingsManager::kDesktopWindowLevel);
+
+    tabController_->setDelegate(this);
+    open().push_back(this);
+    center.post("TitlebarVisibilityChangeNotification", {},
+                {{"TitlebarVisibility", std::any(settings.hideTitlebar())}});
+    if (auto visible = UserDefaults::standard().objectForKey("ToolbarVisible");
+        visible && UserDefaults::boolValue(*visible)) {
+        tabController_->showToolbar();
+    }
+    toolbarButton_->set_visible(!settings.hideToolbarButton());
+}
+
+void VLMainWindowController::needChangeUrl(const std::optional<std::string>& url) {
+    urlTextField_.setURLString(url.value_or(""));
+}
+
+void VLMainWindowController::changeLoadStatus(bool loading) {
+    urlTextField_.setLoadingState(loading);
+}
+
+void VLMainWindowController::changeSecureStatus(bool secure) {
+    urlTextField_.setSecure(secure);
+}
+
+void VLMainWindowController::newTabWasCreated() {
+    urlTextField_.beginEditing();
+}
+
+void VLMainWindowController::editUrl() {
+    urlTextField_.beginEditing();
+}
+
+bool VLMainWindowController::needCreateWindowForController(
+    std::unique_ptr<VLWebViewController>& page) {
+    return create(std::move(page)) != nullptr;
+}
+
+void VLMainWindowController::toolbarVisibilityChanged(bool visible) {
+    toolbarVisible_ = visible;
+    toolbarItems_->set_visible(visible);
+    toolbarEndItems_->set_visible(visible);
+    urlTextField_.set_visible(visible);
+    pannelSwitchIcon_->set_from_icon_name(visible ? "pan-up-symbolic" : "pan-down-symbolic",
+                                          Gtk::ICON_SIZE_BUTTON);
+    if (visible) {
+        window_->headerBar().set_custom_title(urlTextField_);
+    } else {
+        gtk_header_bar_set_custom_title(window_->headerBar().gobj(), nullptr);
+        updateWindowTitlebar();
+    }
+}
+
+void VLMainWindowController::toggleToolbar() {
+    if (toolbarVisible_) {
+        tabController_->hideToolbar();
+    } else {
+        tabController_->showToolbar();
+    }
+}
+
+void VLMainWindowController::hidePreferences(bool hide) {
+    if (hide) {
+        preferencesToolbarItem_->hide();
+    }
+}
+
+void VLMainWindowController::updateWindowTitlebar() {
+    VLSettingsManager& settings = VLSettingsManager::sharedManager();
+    const std::string title = WindowRules::title(appName(), settings.hideTitle());
+    window_->set_title(title);
+    window_->headerBar().set_title(title);
+    window_->headerBar().set_decoration_layout(
+        settings.hideTitleIcon() ? ":minimize,maximize,close" : "icon:minimize,maximize,close");
+    if (settings.hideTitlebar()) {
+        window_->updateWindowButtons();
+    } else {
+        window_->resetButtons();
+    }
+}
+
+void VLMainWindowController::applyWindowColor(const Color& color) {
+    window_->setWindowColor(color);
+    Log::line(colorIsLight(color) ? "LIGHT MODE....." : "DARK MODE.....");
+}
+
+void VLMainWindowController::updateWindowColor() {
+    if (!VLSettingsManager::sharedManager().autoWindowColor()) {
+        return;
+    }
+    VLWebViewController* page = tabController_->selectedWebViewController();
+    if (!page) {
+        return;
+    }
+    struct Capture {
+        std::weak_ptr<void> alive;
+        VLMainWindowController* controller;
+    };
+    auto* capture = new Capture{life_.watch(), this};  // freed in the callback
+    webkit_web_view_get_snapshot(
+        page->webview().webView(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
+        nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Capture> capture(static_cast<Capture*>(data));
+            GErrorPtr error;
+            cairo_surface_t* surface =
+                webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.out());
+            if (capture->alive.expired()) {
+                if (surface) {
+                    cairo_surface_destroy(surface);
+                }
+                return;
+            }
+            // The colour of the page's top strip, in the middle; white without a bitmap.
+            Color color = Color::rgb(1, 1, 1, 1, Color::Space::SRGB);
+            if (surface && cairo_image_surface_get_width(surface) > 0 &&
+                cairo_image_surface_get_height(surface) > 1) {
+                cairo_surface_flush(surface);
+                const int x = cairo_image_surface_get_width(surface) / 2;
+                const unsigned char* row =
+                    cairo_image_surface_get_data(surface) + cairo_image_surface_get_stride(surface);
+                uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
+                double alpha = ((pixel >> 24) & 0xFF) / 255.0;
+                auto channel = [&](int shift) {
+                    double value = ((pixel >> shift) & 0xFF) / 255.0;
+                    return alpha > 0 ? std::min(1.0, value / alpha) : 1.0;
+                };
+                color = Color::rgb(channel(16), channel(8), channel(0), 1, Color::Space::SRGB);
+            }
+            if (surface) {
+                cairo_surface_destroy(surface);
+            }
+            capture->controller->applyWindowColor(color);
+        },
+        capture);
+}
+
+bool VLMainWindowController::windowShouldClose() {
+    const auto action = WindowRules::closeAction(
+        open().size() == 1, VLBehaviorManager::sharedManager().closeApplication(),
+        VLSettingsManager::sharedManager().confirmColseTabs(), tabController_->tabsCount());
+    switch (action) {
+        case WindowRules::CloseAction::HideApplication:
+            hideApplication();
+            return false;
+        case WindowRules::CloseAction::Confirm: {
+            Alert alert{"Are you sure you want to quit?",
+                        "Quiting will close all Windows and Tabs.",
+                        {"Quit", "Cancel"},
+                        Alert::Style::Warning};
+            return AlertDialog::run(alert, window_.get()) == 0;
+        }
+        case WindowRules::CloseAction::Close:
+            return true;
+    }
+    return true;
+}
+
+void VLMainWindowController::close() {
+    finishClosing();
+}
+
+void VLMainWindowController::closeWindow() {
+    finishClosing();
+}
+
+void VLMainWindowController::finishClosing() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    tabController_->setDelegate(nullptr);
+    tabController_->releaseAllWebViews();
+    std::erase(open(), this);
+    window_->hide();
+    // The window's own signal may still be running: let go of the controller afterwards.
+    Glib::signal_idle().connect_once([this] {
+        auto& all = owned();
+        auto it = std::find_if(all.begin(), all.end(),
+                               [this](const auto& candidate) { return candidate.get() == this; });
+        if (it != all.end()) {
+            std::unique_ptr<VLMainWindowController> self = std::move(*it);
+            all.erase(it);
+        }
+    });
+}

@@ -1,0 +1,343 @@
+#include <glibmm/main.h>
+#include <gtest/gtest.h>
+#include <gtkmm/button.h>
+#include <gtkmm/messagedialog.h>
+
+#include "BrowserTestSupport.h"
+#include "MainLoopWait.h"
+#include "browser/VLBookmarkRemoveViewController.h"
+#include "browser/VLBookmarkView.h"
+#include "browser/VLBookmarkViewController.h"
+#include "browser/VLMainWindowController.h"
+#include "browser/VLTabViewItem.h"
+#include "browser/VLWebViewController.h"
+#include "rules/VLWhiteListManager.h"
+#include "stores/VLBehaviorManager.h"
+#include "stores/VLBookmarksManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+LocalHttpServer::Response page(const std::string& title, const std::string& body = "") {
+    LocalHttpServer::Response response;
+    response.contentType = "text/html";
+    response.body = "<!doctype html><html><head><title>" + title + "</title></head><body>" + body +
+                    "</body></html>";
+    return response;
+}
+
+VLMainWindowController* newWindow() {
+    prepareBrowserTest();
+    VLMainWindowController* window = VLMainWindowController::create();
+    EXPECT_NE(window, nullptr);
+    return window;
+}
+
+// Answers the next modal alert with the button of that index, from inside its own loop.
+void answerNextAlert(int button, std::string* text = nullptr) {
+    Glib::signal_timeout().connect(
+        [button, text] {
+            for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+                auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+                if (dialog && dialog->get_visible()) {
+                    if (text) {
+                        *text = dialog->property_text().get_value();
+                    }
+                    dialog->response(button);
+                    return false;
+                }
+            }
+            return true;  // not shown yet
+        },
+        20);
+}
+
+bool loaded(VLWebViewController* page, const std::string& path) {
+    return page && page->webview().url().find(path) != std::string::npos &&
+           !webkit_web_view_is_loading(page->webview().webView());
+}
+}  // namespace
+
+TEST(MainWindowIT, TabRowShowsForTwoTabsAndReturnToPriorGoesBack) {
+    VLMainWindowController* window = newWindow();
+    VLTabViewController& tabs = window->tabController();
+    EXPECT_EQ(tabs.tabsCount(), 1);
+    EXPECT_FALSE(tabs.tabBarVisible());
+    tabs.addNewTab();
+    EXPECT_EQ(tabs.tabsCount(), 2);
+    EXPECT_TRUE(tabs.tabBarVisible());
+    EXPECT_EQ(tabs.selectedIndex(), 1);
+    tabs.removeCurrentTab();
+    EXPECT_FALSE(tabs.tabBarVisible());
+
+    VLSettingsManager::sharedManager().setReturnToPrior(true);
+    tabs.addNewTab();  // 1
+    tabs.addNewTab();  // 2
+    tabs.addNewTab();  // 3
+    VLTabViewItem* second = tabs.itemAt(1);
+    tabs.selectTab(1);
+    tabs.selectTab(3);
+    // Closing tab 3 goes back to the tab selected before it (1), not its neighbour (2).
+    tabs.removeCurrentTab();
+    EXPECT_EQ(tabs.itemAt(tabs.selectedIndex()), second);
+
+    VLSettingsManager::sharedManager().setReturnToPrior(false);
+    tabs.selectTab(0);
+    tabs.selectTab(2);
+    tabs.removeCurrentTab();
+    EXPECT_NE(tabs.selectedIndex(), 0) << "without it the notebook picks a neighbour";
+}
+
+TEST(MainWindowIT, PageOpenedTabsFollowTheBehaviourFlags) {
+    PageHost::server().handle("/opener",
+                              [](const LocalHttpServer::Request&) { return page("Opener"); });
+    PageHost::server().handle("/child",
+                              [](const LocalHttpServer::Request&) { return page("Child"); });
+    VLSettingsManager::sharedManager().setBlockPopupWindow(true);  // lets scripts open windows
+    VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
+    behavior.setOpenTabInsteadWindow(true);
+    VLSettingsManager::sharedManager().setSelectNewTab(false);
+    VLMainWindowController* window = newWindow();
+    VLTabViewController& tabs = window->tabController();
+    tabs.openUrl("http://site.test/opener");
+    ASSERT_TRUE(
+        waitUntil([&] { return loaded(tabs.selectedWebViewController(), "/opener"); }, 20000));
+
+    auto openChild = [&] {
+        tabs.itemAt(0)->viewController().webview().evaluate(
+            "window.open('http://site.test/child'); 0");
+    };
+    // Not in the background: the new tab is selected although selectNewTab is off.
+    openChild();
+    ASSERT_TRUE(waitUntil([&] { return tabs.tabsCount() == 2; }));
+    EXPECT_EQ(tabs.selectedIndex(), 1);
+    EXPECT_FALSE(VLSettingsManager::sharedManager().selectNewTab()) << "the setting is kept";
+
+    // In the background: selected only when selectNewTab is on.
+    behavior.setOpenOtherAppInBackground(true);
+    tabs.selectTab(0);
+    openChild();
+    ASSERT_TRUE(waitUntil([&] { return tabs.tabsCount() == 3; }));
+    EXPECT_EQ(tabs.selectedIndex(), 0);
+
+    // Tabs off: the page gets a window of its own.
+    behavior.setOpenTabInsteadWindow(false);
+    // (setOpenOtherAppInBackground turned the tab flag on for the run; turn it off again.)
+    const size_t windows = VLMainWindowController::openControllers().size();
+    openChild();
+    ASSERT_TRUE(
+        waitUntil([&] { return VLMainWindowController::openControllers().size() == windows + 1; }));
+    VLMainWindowController* made = VLMainWindowController::openControllers().back();
+    EXPECT_TRUE(waitUntil(
+        [&] { return loaded(made->tabController().selectedWebViewController(), "/child"); },
+        20000));
+    EXPECT_EQ(made->tabController().tabsCount(), 1);
+}
+
+TEST(MainWindowIT, PageCommandsReachTheSelectedTabOfEveryWindow) {
+    int reloads = 0;
+    PageHost::server().handle("/p", [&](const LocalHttpServer::Request&) {
+        ++reloads;
+        return page("P");
+    });
+    VLMainWindowController* first = newWindow();
+    VLMainWindowController* second = newWindow();
+    for (VLMainWindowController* window : {first, second}) {
+        window->tabController().openUrl("http://site.test/p");
+        window->tabController().addNewTab();
+        window->tabController().openUrl("http://site.test/p");
+    }
+    ASSERT_TRUE(waitUntil([&] { return reloads == 4; }, 20000));
+    for (VLMainWindowController* window : {first, second}) {
+        ASSERT_TRUE(waitUntil(
+            [&] { return loaded(window->tabController().selectedWebViewController(), "/p"); }));
+    }
+
+    NotificationCenter::defaultCenter().post("zoomin");
+    for (VLMainWindowController* window : {first, second}) {
+        VLTabViewController& tabs = window->tabController();
+        EXPECT_NEAR(tabs.selectedWebViewController()->currentZoomFactor(), 1.2, 1e-9);
+        EXPECT_NEAR(tabs.itemAt(0)->viewController().currentZoomFactor(), 1.0, 1e-9);
+    }
+    NotificationCenter::defaultCenter().post("reload");
+    EXPECT_TRUE(waitUntil([&] { return reloads == 6; }, 20000)) << "one reload per window";
+    drainMainContext();
+    EXPECT_EQ(reloads, 6);
+}
+
+TEST(MainWindowIT, RestoringUrlsMakesLabelledTabsAndOpenUrlsComeBack) {
+    for (const char* path : {"/one", "/two", "/three"}) {
+        PageHost::server().handle(
+            path, [](const LocalHttpServer::Request& r) { return page("Page " + r.path); });
+    }
+    VLMainWindowController* window = newWindow();
+    VLTabViewController& tabs = window->tabController();
+    const std::vector<std::string> urls = {"http://site.test/one", "http://site.test/two",
+                                           "http://site.test/three"};
+    EXPECT_TRUE(tabs.restoreUrls(urls));
+    ASSERT_EQ(tabs.tabsCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(tabs.itemAt(i)->label(), urls[i]);
+    }
+    EXPECT_EQ(tabs.selectedIndex(), 2);
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (int i = 0; i < 3; ++i) {
+                if (!loaded(&tabs.itemAt(i)->viewController(), urls[i].substr(16))) {
+                    return false;
+                }
+            }
+            return true;
+        },
+        20000));
+    EXPECT_EQ(tabs.getOpenedUrls(), urls);
+}
+
+TEST(MainWindowIT, ClosingTheLastWindowHidesTheApp) {
+    VLMainWindowController* window = newWindow();
+    window->tabController().addNewTab();
+    VLSettingsManager::sharedManager().setConfirmColseTabs(true);
+    // Only window, closeApplication off: hidden, no question asked.
+    window->window().close();
+    drainMainContext();
+    EXPECT_FALSE(window->window().get_visible());
+    ASSERT_EQ(VLMainWindowController::openControllers().size(), 1u);
+    EXPECT_EQ(window->tabController().tabsCount(), 2) << "the pages stay alive";
+
+    VLMainWindowController::unhideApplication();
+    EXPECT_TRUE(window->window().get_visible());
+    VLBehaviorManager::sharedManager().setCloseApplication(true);
+    VLSettingsManager::sharedManager().setConfirmColseTabs(false);
+    window->window().close();
+    drainMainContext();
+    EXPECT_TRUE(VLMainWindowController::openControllers().empty());
+}
+
+TEST(MainWindowIT, ClosingAsksOnlyWithTwoOrMoreTabs) {
+    VLSettingsManager::sharedManager().setConfirmColseTabs(true);
+    VLMainWindowController* keep = newWindow();  // so the others are not the last window
+    VLMainWindowController* single = newWindow();
+    single->window().close();  // one tab: closes without asking
+    drainMainContext();
+    EXPECT_EQ(VLMainWindowController::openControllers().size(), 1u);
+
+    VLMainWindowController* several = newWindow();
+    several->tabController().addNewTab();
+    std::string asked;
+    answerNextAlert(1, &asked);  // Cancel
+    several->window().close();
+    EXPECT_TRUE(waitUntil([&] { return !asked.empty(); }));
+    EXPECT_EQ(asked, "Are you sure you want to quit?");
+    EXPECT_EQ(VLMainWindowController::openControllers().size(), 2u);
+    EXPECT_EQ(several->tabController().tabsCount(), 2) << "Cancel keeps every tab";
+
+    answerNextAlert(0);  // Quit
+    several->window().close();
+    EXPECT_TRUE(waitUntil([&] { return VLMainWindowController::openControllers().size() == 1; }));
+    EXPECT_EQ(VLMainWindowController::openControllers(),
+              std::vector<VLMainWindowController*>{keep});
+}
+
+TEST(MainWindowIT, AddressFieldSummaryAndTypedAddresses) {
+    PageHost::server().handle("/typed",
+                              [](const LocalHttpServer::Request&) { return page("Typed"); });
+    VLMainWindowController* window = newWindow();
+    VLURLBarField& field = window->urlTextField();
+    window->needChangeUrl(std::string("https://a.b/c"));
+    window->changeSecureStatus(true);
+    EXPECT_EQ(field.hostLabel().get_text(), "a.b");
+    EXPECT_TRUE(field.padlock().get_visible());
+    EXPECT_EQ(field.entry().get_text(), "");
+
+    window->needChangeUrl(std::string("http://plain.test/page"));
+    window->changeSecureStatus(false);
+    EXPECT_EQ(field.hostLabel().get_text(), "plain.test");
+    EXPECT_FALSE(field.padlock().get_visible());
+
+    window->needChangeUrl(std::string("file:///home/user/notes.html"));
+    EXPECT_EQ(field.hostLabel().get_text(), "file:///home/user/notes.html");
+
+    // Editing shows the whole address; Return opens what was typed and ends editing.
+    window->window().present();
+    field.beginEditing();
+    drainMainContext();
+    EXPECT_EQ(field.entry().get_text(), "file:///home/user/notes.html");
+    EXPECT_FALSE(field.summary().get_visible());
+    field.entry().set_text("http://site.test/typed");
+    field.entry().activate();
+    EXPECT_TRUE(field.summary().get_visible());
+    EXPECT_TRUE(waitUntil(
+        [&] { return loaded(window->tabController().selectedWebViewController(), "/typed"); },
+        20000));
+    EXPECT_TRUE(waitUntil([&] { return field.hostLabel().get_text() == "site.test"; }));
+
+    // The reload/stop button posts for every window.
+    int posted = 0;
+    auto observer = NotificationCenter::defaultCenter().addObserver(
+        "reload", [&](const Notification&) { ++posted; });
+    field.loadAction();
+    EXPECT_EQ(posted, 1);
+}
+
+TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
+    PageHost::server().handle("/marked",
+                              [](const LocalHttpServer::Request&) { return page("Marked page"); });
+    VLSettingsManager::sharedManager().setShowBookmarkBar(true);
+    VLMainWindowController* first = newWindow();
+    VLMainWindowController* second = newWindow();
+    first->tabController().openUrl("http://site.test/marked");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return loaded(first->tabController().selectedWebViewController(), "/marked") &&
+                   first->tabController().selectedWebViewController()->webview().title() ==
+                       "Marked page";
+        },
+        20000));
+
+    first->addBookmark();
+    VLBookmarkViewController* add = first->tabController().addPopover();
+    ASSERT_NE(add, nullptr);
+    EXPECT_TRUE(add->get_visible());
+    EXPECT_EQ(add->nameTextField().get_text(), "Marked page");
+    add->nameTextField().set_text("My mark");
+    add->okClick();
+    EXPECT_EQ(VLBookmarksManager::sharedManager().getUrlByName("My mark"),
+              "http://site.test/marked");
+    for (VLMainWindowController* window : {first, second}) {
+        EXPECT_TRUE(waitUntil([&] {
+            return window->tabController().bookmarkView().buttonTitles() ==
+                   std::vector<std::string>{"My mark"};
+        })) << "every window's bar";
+    }
+
+    // A page without a title proposes its address.
+    first->tabController().addNewTab();
+    first->addBookmark();
+    EXPECT_EQ(first->tabController().addPopover()->nameTextField().get_text(), "");
+
+    second->removeBookmark();
+    VLBookmarkRemoveViewController* remove = second->tabController().removePopover();
+    ASSERT_NE(remove, nullptr);
+    EXPECT_EQ(remove->comboBookmarks().get_active_text(), "My mark");
+    remove->removeClick();
+    EXPECT_EQ(VLBookmarksManager::sharedManager().getUrlByName("My mark"), std::nullopt);
+    for (VLMainWindowController* window : {first, second}) {
+        EXPECT_TRUE(waitUntil(
+            [&] { return window->tabController().bookmarkView().buttonTitles().empty(); }));
+    }
+    // With nothing left, Remove does nothing and the popover stays open.
+    second->removeBookmark();
+    remove = second->tabController().removePopover();
+    remove->removeClick();
+    EXPECT_TRUE(remove->get_visible());
+
+    // The bar opens a bookmark in the selected tab.
+    VLBookmarksManager::sharedManager().addBookMark("Again", "http://site.test/marked");
+    NotificationCenter::defaultCenter().post("showBookmark");
+    ASSERT_TRUE(
+        waitUntil([&] { return !second->tabController().bookmarkView().buttonTitles().empty(); }));
+    dynamic_cast<Gtk::Button*>(second->tabController().bookmarkView().get_children().front())
+        ->clicked();
+    EXPECT_TRUE(waitUntil(
+        [&] { return loaded(second->tabController().selectedWebViewController(), "/marked"); },
+        20000));
+}
