@@ -32,7 +32,9 @@ void addUserScript(WebKitUserContentManager* manager, const std::string& source,
 }  // namespace
 
 VLWebViewController::VLWebViewController(std::optional<std::string> request)
-    : webview_(std::make_unique<VLWebView>()), request_(std::move(request)) {
+    : webview_(std::make_unique<VLWebView>()),
+      searchBar_(std::make_unique<VLFindBar>(*webview_)),
+      request_(std::move(request)) {
     connectSignals();
     webkit_settings_set_enable_developer_extras(webview_->settings(), TRUE);
     VLScriptMessageHandler::sharedHandler().registerWithConfiguration(
@@ -48,7 +50,9 @@ VLWebViewController::VLWebViewController(std::optional<std::string> request)
 }
 
 VLWebViewController::VLWebViewController(NewWindowTag, VLWebViewController& opener)
-    : webview_(std::make_unique<VLWebView>(opener.webview_.get())), newWindowPage_(true) {
+    : webview_(std::make_unique<VLWebView>(opener.webview_.get())),
+      searchBar_(std::make_unique<VLFindBar>(*webview_)),
+      newWindowPage_(true) {
     connectSignals();
     // The page shares what the opener's configuration holds: preferences, bridge, rule list.
     WebKitSettings* settings = webview_->settings();

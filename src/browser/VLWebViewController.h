@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/VLFindBar.h"
 #include "browser/VLProgressBarView.h"
 #include "browser/VLWebView.h"
 #include "foundation/FontSpec.h"
@@ -36,6 +37,9 @@ class VLWebViewController {
 
     VLWebView& webview() { return *webview_; }
     VLProgressBarView& progress() { return progress_; }
+    VLFindBar& searchBar() { return *searchBar_; }
+    // Opens the find bar above the page.
+    void biginSearch() { searchBar_->biginSearch(); }
     static VLWebViewController* forWebView(WebKitWebView* view);
 
     VLWebViewControllerDelegate* delegate() const { return delegate_; }
@@ -124,6 +128,7 @@ class VLWebViewController {
 
     std::unique_ptr<VLWebView> webview_;
     VLProgressBarView progress_;
+    std::unique_ptr<VLFindBar> searchBar_;
     VLWebViewControllerDelegate* delegate_ = nullptr;
     VLTabItem* item_ = nullptr;
     std::optional<std::string> request_;

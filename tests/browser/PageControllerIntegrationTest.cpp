@@ -459,6 +459,25 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
         return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
     }));
     EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
+    // The find bar over the same functions.
+    VLFindBar& bar = host.page().searchBar();
+    host.page().biginSearch();
+    EXPECT_TRUE(bar.findTextMode());
+    EXPECT_TRUE(bar.get_visible());
+    bar.searchField().set_text("apple");
+    ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "3 match"; }));
+    EXPECT_TRUE(bar.searchNext().get_sensitive());
+    bar.searchNextAction();
+    EXPECT_EQ(bar.steps().index(), 0);
+    bar.searchField().set_text("pear");
+    ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "Not Found"; }));
+    EXPECT_FALSE(bar.searchNext().get_sensitive());
+    bar.searchDoneAction();
+    EXPECT_FALSE(bar.get_visible());
+    EXPECT_TRUE(waitUntil([&] {
+        return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
+    }));
+
     // A quote in the searched text cannot break out of the page call.
     count = -1;
     host.page().webview().highlightAllOccurencesOfString("it's'); document.title='x",

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "browser/FindSteps.h"
 #include "browser/TabOrder.h"
 #include "browser/UrlBarState.h"
 #include "browser/WindowRules.h"
@@ -88,4 +89,32 @@ TEST(WindowRules, ClosingAndUserAgentAndTitle) {
 
     EXPECT_EQ(WindowRules::title("Mail", false), "Mail");
     EXPECT_EQ(WindowRules::title("Mail", true), " ");
+}
+
+TEST(FindSteps, CountsAndWrapsAsTheFindBarSteps) {
+    FindSteps steps;
+    steps.searched(0);
+    EXPECT_EQ(steps.label(), "Not Found");
+    EXPECT_FALSE(steps.canStep());
+    EXPECT_EQ(steps.index(), 0);
+
+    steps.searched(3);
+    EXPECT_EQ(steps.label(), "3 match");
+    EXPECT_EQ(steps.index(), 1);
+    std::vector<long> next;
+    for (int i = 0; i < 4; ++i) {
+        next.push_back(steps.next());
+    }
+    EXPECT_EQ(next, (std::vector<long>{0, 2, 1, 0}));
+
+    steps.searched(3);
+    std::vector<long> previous;
+    for (int i = 0; i < 4; ++i) {
+        previous.push_back(steps.previous());
+    }
+    EXPECT_EQ(previous, (std::vector<long>{2, 0, 1, 2}));
+
+    steps.cleared();
+    EXPECT_EQ(steps.label(), "");
+    EXPECT_EQ(steps.count(), 0);
 }
