@@ -1,11 +1,6 @@
-#include <cstdio>
+#include "app/AppDelegate.h"
 
-#include "foundation/Bundle.h"
-#include "stores/VLFileManager.h"
-
-int main() {
-    Bundle& bundle = Bundle::main();
-    std::printf("%s\n%s\n%s\n", bundle.bundleIdentifier().c_str(),
-                VLFileManager::getSettingsPath().c_str(), bundle.shortVersion().c_str());
-    return 0;
+int main(int argc, char** argv) {
+    AppDelegate app;
+    return app.run(argc, argv);
 }

@@ -4,6 +4,8 @@
 #include <giomm/simpleaction.h>
 #include <glibmm/main.h>
 #include <gtkmm/menubutton.h>
+#include <gtkmm/toolbutton.h>
+#include <gtkmm/toolitem.h>
 #include <gtkmm/settings.h>
 
 #include <algorithm>
@@ -32,6 +34,16 @@ std::vector<VLMainWindowController*>& open() {
     return *controllers;
 }
 
+std::function<void(VLMainWindowController&)>& windowDecorator() {
+    static NoDestructor<std::function<void(VLMainWindowController&)>> decorate;
+    return *decorate;
+}
+
+std::function<void(VLMainWindowController&)>& windowWillClose() {
+    static NoDestructor<std::function<void(VLMainWindowController&)>> handler;
+    return *handler;
+}
+
 std::function<std::string()>& appNameProvider() {
     static NoDestructor<std::function<std::string()>> provider;
     return *provider;
@@ -47,7 +59,7 @@ std::string appName() {
 
 VLMainWindowController* VLMainWindowController::create(
     std::unique_ptr<VLWebViewController> firstPage) {
-    Glib::RefPtr<Gtk::Builder> builder = MainInterface::builderFor({"MainWindowController"});
+    Glib::RefPtr<Gtk::Builder> builder = MainInterface::builderFor({"MainWindowController", "toolbarItems"});
     if (!builder) {
         return nullptr;
     }
@@ -59,6 +71,9 @@ VLMainWindowController* VLMainWindowController::create(
     owned().push_back(std::move(controller));
     if (firstPage) {
         raw->tabController_->setFirstWebViewController(std::move(firstPage));
+    }
+    if (auto& decorate = windowDecorator()) {
+        decorate(*raw);
     }
     if (auto application = Gtk::Application::get_default()) {
         if (auto* app = dynamic_cast<Gtk::Application*>(application.get())) {
@@ -77,14 +92,23 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     builder->get_widget("tabView", tabView);
     builder->get_widget("bookmarkBarSlot", bookmarkSlot);
     builder->get_widget("toolbarItems", toolbarItems_);
-    builder->get_widget("toolbarEndItems", toolbarEndItems_);
     builder->get_widget("toolbarButton", toolbarButton_);
     builder->get_widget("pannelSwitchIcon", pannelSwitchIcon_);
     builder->get_widget("preferencesToolbarItem", preferencesToolbarItem_);
+    builder->get_widget("menubarSlot", menubarSlot_);
     tabController_ = std::make_unique<VLTabViewController>(*tabView, *bookmarkSlot);
 
-    window_->headerBar().set_custom_title(urlTextField_);
-    urlTextField_.set_size_request(480, -1);
+    titleLabel_.get_style_context()->add_class("title");
+    titleLabel_.set_ellipsize(Pango::ELLIPSIZE_END);
+    titleStack_.add(*toolbarItems_, "toolbar");
+    titleStack_.add(titleLabel_, "title");
+    titleStack_.set_hexpand(true);
+    titleStack_.show_all();
+    window_->headerBar().set_custom_title(titleStack_);
+    titleStack_.set_visible_child("toolbar");
+    Gtk::ToolItem* urlItem = nullptr;
+    builder->get_widget("urlFieldItem", urlItem);
+    urlItem->add(urlTextField_);
     urlTextField_.setOpenHandler([this](const std::string& text) {
         openUrl(text);
         if (VLWebViewController* page = tabController_->selectedWebViewController()) {
@@ -93,7 +117,7 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     });
 
     auto connect = [&](const char* id, std::function<void()> action) {
-        Gtk::Button* button = nullptr;
+        Gtk::ToolButton* button = nullptr;
         builder->get_widget(id, button);
         button->signal_clicked().connect(std::move(action));
     };
@@ -135,6 +159,16 @@ VLMainWindowController* VLMainWindowController::forWindow(const Gtk::Window* win
         }
     }
     return nullptr;
+}
+
+void VLMainWindowController::setWindowDecorator(
+    std::function<void(VLMainWindowController&)> decorate) {
+    windowDecorator() = std::move(decorate);
+}
+
+void VLMainWindowController::setWindowWillClose(
+    std::function<void(VLMainWindowController&)> handler) {
+    windowWillClose() = std::move(handler);
 }
 
 void VLMainWindowController::setAppNameProvider(std::function<std::string()> provider) {
@@ -221,15 +255,10 @@ bool VLMainWindowController::needCreateWindowForController(
 
 void VLMainWindowController::toolbarVisibilityChanged(bool visible) {
     toolbarVisible_ = visible;
-    toolbarItems_->set_visible(visible);
-    toolbarEndItems_->set_visible(visible);
-    urlTextField_.set_visible(visible);
     pannelSwitchIcon_->set_from_icon_name(visible ? "pan-up-symbolic" : "pan-down-symbolic",
                                           Gtk::ICON_SIZE_BUTTON);
-    if (visible) {
-        window_->headerBar().set_custom_title(urlTextField_);
-    } else {
-        gtk_header_bar_set_custom_title(window_->headerBar().gobj(), nullptr);
+    titleStack_.set_visible_child(visible ? "toolbar" : "title");
+    if (!visible) {
         updateWindowTitlebar();
     }
 }
@@ -253,6 +282,7 @@ void VLMainWindowController::updateWindowTitlebar() {
     const std::string title = WindowRules::title(appName(), settings.hideTitle());
     window_->set_title(title);
     window_->headerBar().set_title(title);
+    titleLabel_.set_text(title);
     window_->headerBar().set_decoration_layout(
         settings.hideTitleIcon() ? ":minimize,maximize,close" : "icon:minimize,maximize,close");
     if (settings.hideTitlebar()) {
@@ -352,6 +382,9 @@ void VLMainWindowController::finishClosing() {
         return;
     }
     closed_ = true;
+    if (auto& handler = windowWillClose()) {
+        handler(*this);
+    }
     tabController_->setDelegate(nullptr);
     tabController_->releaseAllWebViews();
     std::erase(open(), this);

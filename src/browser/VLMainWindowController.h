@@ -3,6 +3,10 @@
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>
 #include <gtkmm/image.h>
+#include <gtkmm/label.h>
+#include <gtkmm/stack.h>
+#include <gtkmm/toolbar.h>
+#include <gtkmm/toolbutton.h>
 
 #include <functional>
 #include <memory>
@@ -32,6 +36,10 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
     static VLMainWindowController* forWindow(const Gtk::Window* window);
     // The application's name for titles; the app installs it (the bundle's name until then).
     static void setAppNameProvider(std::function<std::string()> provider);
+    // What the application adds to every new main window (its menu bar); runs before it shows.
+    static void setWindowDecorator(std::function<void(VLMainWindowController&)> decorate);
+    // Told just before a window goes (while its tabs are still there).
+    static void setWindowWillClose(std::function<void(VLMainWindowController&)> handler);
     // Hides every window of the application / shows the main windows again.
     static void hideApplication();
     static void unhideApplication();
@@ -40,7 +48,8 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
     VLTabViewController& tabController() { return *tabController_; }
     VLURLBarField& urlTextField() { return urlTextField_; }
     Gtk::Button& toolbarButton() { return *toolbarButton_; }
-    Gtk::Button& preferencesToolbarItem() { return *preferencesToolbarItem_; }
+    Gtk::ToolButton& preferencesToolbarItem() { return *preferencesToolbarItem_; }
+    Gtk::Box& menubarSlot() { return *menubarSlot_; }
     bool toolbarVisible() const { return toolbarVisible_; }
 
     // Tab controller reports.
@@ -81,11 +90,14 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
     std::unique_ptr<VLMainWindow> window_;
     std::unique_ptr<VLTabViewController> tabController_;
     VLURLBarField urlTextField_;
-    Gtk::Box* toolbarItems_ = nullptr;
-    Gtk::Box* toolbarEndItems_ = nullptr;
+    Gtk::Toolbar* toolbarItems_ = nullptr;
+    // The title bar's middle: the toolbar, or the title while the toolbar is hidden.
+    Gtk::Stack titleStack_;
+    Gtk::Label titleLabel_;
     Gtk::Button* toolbarButton_ = nullptr;
     Gtk::Image* pannelSwitchIcon_ = nullptr;
-    Gtk::Button* preferencesToolbarItem_ = nullptr;
+    Gtk::ToolButton* preferencesToolbarItem_ = nullptr;
+    Gtk::Box* menubarSlot_ = nullptr;
     bool toolbarVisible_ = true;
     bool closed_ = false;
     std::vector<NotificationCenter::Observer> observers_;

@@ -7,7 +7,9 @@
 
 VLURLBarField::VLURLBarField() {
     entry_.set_hexpand(true);
-    entry_.set_width_chars(40);
+    // Narrow windows may shrink the field; wide ones give it room.
+    entry_.set_width_chars(4);
+    entry_.set_max_width_chars(80);
     entry_.set_placeholder_text("");
     entry_.set_icon_from_icon_name("view-refresh-symbolic", Gtk::ENTRY_ICON_SECONDARY);
     entry_.set_icon_tooltip_text("Reload", Gtk::ENTRY_ICON_SECONDARY);

@@ -11,6 +11,7 @@
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewControllerDelegate.h"
+#include "browser/WelcomePage.h"
 #include "foundation/Log.h"
 #include "rules/VLScriptsManager.h"
 #include "stores/VLBehaviorManager.h"
@@ -210,7 +211,9 @@ void VLWebViewController::goHome() {
     if (auto home = settings.getMainUrl()) {
         loadRequest(home->absoluteString());
     } else {
-        Log::line("no home page is set");
+        // A new app: its welcome page tells how to give it a home page.
+        WelcomePage::install();
+        loadRequest(WelcomePage::url());
     }
 }
 

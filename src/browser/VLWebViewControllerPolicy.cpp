@@ -17,7 +17,7 @@
 namespace {
 // Schemes the engine shows itself; every other non-web scheme belongs to another application.
 bool engineScheme(const std::string& url) {
-    for (const char* scheme : {"about:", "data:", "blob:", "file:", "javascript:"}) {
+    for (const char* scheme : {"about:", "data:", "blob:", "file:", "javascript:", "sitebox:"}) {
         if (url.rfind(scheme, 0) == 0) {
             return true;
         }

@@ -1,0 +1,448 @@
+#include "app/AppDelegate.h"
+
+#include <glib-unix.h>
+#include <glibmm/main.h>
+#include <gtkmm/window.h>
+
+#include <csignal>
+
+#include "app/VLCorvaManager.h"
+#include "app/VLMainMenu.h"
+#include "browser/WelcomePage.h"
+#include "autofill/VLServiceManager.h"
+#include "browser/VLMainWindowController.h"
+#include "browser/VLTabViewController.h"
+#include "browser/VLWebEngine.h"
+#include "browser/VLWebManager.h"
+#include "browser/VLWebViewController.h"
+#include "browser/WindowRules.h"
+#include "foundation/Bundle.h"
+#include "foundation/Log.h"
+#include "foundation/UserDefaults.h"
+#include "maintenance/Alert.h"
+#include "maintenance/AlertDialog.h"
+#include "maintenance/DesktopIntegration.h"
+#include "maintenance/Image.h"
+#include "stores/VLBehaviorManager.h"
+#include "stores/VLBookmarksManager.h"
+#include "stores/VLFileManager.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLRestoreManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+AppDelegate* gShared = nullptr;
+
+std::string windowKey(size_t index) { return "window" + std::to_string(index); }
+}  // namespace
+
+AppDelegate* AppDelegate::shared() { return gShared; }
+
+std::string AppDelegate::applicationId(const std::string& bundleIdentifier,
+                                       const std::optional<std::string>& appIdentifier) {
+    // D-Bus names: elements of [A-Za-z0-9_], not starting with a digit, 255 bytes at most.
+    auto element = [](const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                 (c >= '0' && c <= '9') || c == '_';
+            out += allowed ? c : '_';
+        }
+        if (out.empty() || (out[0] >= '0' && out[0] <= '9')) {
+            out.insert(out.begin(), '_');
+        }
+        return out;
+    };
+    std::string id;
+    size_t start = 0;
+    while (start <= bundleIdentifier.size()) {
+        size_t dot = bundleIdentifier.find('.', start);
+        std::string part = bundleIdentifier.substr(start, dot == std::string::npos ? dot : dot - start);
+        if (!part.empty()) {
+            id += (id.empty() ? "" : ".") + element(part);
+        }
+        if (dot == std::string::npos) {
+            break;
+        }
+        start = dot + 1;
+    }
+    if (id.find('.') == std::string::npos) {
+        id = "com.KVX." + (id.empty() ? std::string("Sitebox") : id);
+    }
+    if (appIdentifier && !appIdentifier->empty()) {
+        id += "." + element(*appIdentifier);
+    }
+    if (id.size() > 255) {
+        id.resize(255);
+    }
+    return id;
+}
+
+AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
+    gShared = this;
+    const std::string id =
+        applicationId(Bundle::main().bundleIdentifier(), VLFileManager::getCorvaUniqueID());
+    app_ = Gtk::Application::create(id, Gio::APPLICATION_HANDLES_OPEN | extraFlags);
+    app_->property_register_session() = true;
+    app_->signal_startup().connect([this] { applicationWillFinishLaunching(); });
+    app_->signal_activate().connect([this] {
+        if (launched_) {
+            applicationShouldHandleReopen();
+        }
+        launched_ = true;
+    });
+    app_->signal_open().connect([this](const Gio::Application::type_vec_files& files,
+                                       const Glib::ustring&) {
+        launched_ = true;
+        for (const auto& file : files) {
+            handleURLEvent(file->get_uri());
+        }
+    });
+    app_->signal_shutdown().connect([this] { applicationWillTerminate(); });
+    // The desktop session ending counts as quitting: nothing the user set is lost.
+    g_signal_connect(app_->gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
+                         static_cast<AppDelegate*>(self)->applicationWillTerminate();
+                     }),
+                     this);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        signalSources_.push_back(g_unix_signal_add(
+            signal,
+            [](gpointer self) -> gboolean {
+                auto* delegate = static_cast<AppDelegate*>(self);
+                delegate->applicationWillTerminate();
+                delegate->app_->quit();
+                return G_SOURCE_CONTINUE;
+            },
+            this));
+    }
+}
+
+AppDelegate::~AppDelegate() {
+    for (unsigned source : signalSources_) {
+        g_source_remove(source);
+    }
+    VLMainWindowController::setWindowDecorator(nullptr);
+    VLMainWindowController::setWindowWillClose(nullptr);
+    observers_.clear();
+    if (gShared == this) {
+        gShared = nullptr;
+    }
+}
+
+int AppDelegate::run(int argc, char** argv) { return app_->run(argc, argv); }
+
+void AppDelegate::applicationWillFinishLaunching() {
+    DesktopIntegration::install();
+    VLMainWindowController::setAppNameProvider([this] { return appName(); });
+    VLMainWindowController::setWindowDecorator(
+        [this](VLMainWindowController& controller) { decorate(controller); });
+    VLMainWindowController::setWindowWillClose(
+        [this](VLMainWindowController& controller) { windowWillClose(controller); });
+    VLServiceManager::setActivationHandler([this] {
+        if (VLMainWindowController* top = getTopMainController()) {
+            top->window().present();
+        }
+    });
+    WelcomePage::install();
+    installActions();
+    for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
+        userAgentNames_.push_back(name);
+    }
+
+    // The first main window exists before the launch steps run.
+    createNewMainWindow();
+
+    observers_.push_back(NotificationCenter::defaultCenter().addObserver(
+        "setCustomUserAnget", [this](const Notification& n) {
+            if (auto agent = n.objectAs<std::string>()) {
+                setCustomAgent(*agent);
+            }
+        }));
+    addUseragents();
+    setBookmarkTitle(VLSettingsManager::sharedManager().showBookmarkBar());
+    VLRestoreManager& restore = VLRestoreManager::sharedManager();
+    VLMainWindowController* first = getTopMainController();
+    VLCorvaManager::sharedManager(*this);
+    const bool enterprise = VLCorvaManager::enterpriseBuild();
+    if (enterprise) {
+        disableToolBarMenuItem();
+    }
+    if (statusBarMode()) {
+        Log::line("menu-bar mode is not available on this desktop; showing windows");
+    }
+    if (first) {
+        first->window().set_opacity(1.0);
+        if (enterprise) {
+            setFirstWindowAlpha(VLCorvaManager::alphaValue());
+        }
+        std::vector<std::string> keys = restore.windowKeys();
+        restorWindow(first, keys.empty() ? std::nullopt : std::optional<std::string>(keys[0]));
+        VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
+        if (behavior.restoreWindowsAndTabs()) {
+            if (enterprise) {
+                first->tabController().goHome();
+            } else {
+                first->tabController().restoreUrls(
+                    keys.empty() ? std::vector<std::string>{}
+                                 : restore.getUrlsForKey(keys[0]).value_or(
+                                       std::vector<std::string>{}));
+            }
+            for (size_t i = 1; i < keys.size(); ++i) {
+                VLMainWindowController* target = nullptr;
+                if (behavior.openTabInsteadWindow()) {
+                    target = getTopMainController();
+                    if (target) {
+                        target->tabController().addNewTab();
+                    }
+                } else {
+                    target = VLMainWindowController::create();
+                    restorWindow(target, keys[i]);
+                }
+                if (target) {
+                    target->tabController().restoreUrls(
+                        restore.getUrlsForKey(keys[i]).value_or(std::vector<std::string>{}));
+                }
+            }
+        } else {
+            first->tabController().goHome();
+        }
+    }
+    enableSpellCheckAndGrammar();
+    // The second phase runs once the first has returned to the loop.
+    Glib::signal_idle().connect_once([this] { applicationDidFinishLaunching(); });
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    observers_.push_back(NotificationCenter::defaultCenter().addObserver(
+        "showWindow", [this](const Notification&) { showWindowOnATopNotification(); }));
+    const std::string name = appName();
+    menuState_.titles["aboutItem"] = "About " + name;
+    menuState_.titles["hideItem"] = "Hide " + name;
+    menuState_.titles["quitItem"] = "Quit " + name;
+    menuState_.titles["helpItem"] = name + " Help";
+    menuState_.titles["appMenuItem"] = name;
+    applyMenuState();
+    const std::string icon = Bundle::main().resourcePath() + "/AppIcon.icns";
+    std::string error;
+    if (auto image = Image::fromFile(icon, &error)) {
+        gtk_window_set_default_icon(image->pixbuf());
+    } else {
+        Log::print("app icon not loaded: ", error);
+    }
+    if (VLMainWindowController* top = getTopMainController()) {
+        top->updateWindowTitlebar();
+    }
+}
+
+bool AppDelegate::applicationShouldHandleReopen() {
+    Log::line("applicationShouldHandleReopen");
+    bool visible = false;
+    for (VLMainWindowController* controller : VLMainWindowController::openControllers()) {
+        visible = visible || controller->window().get_visible();
+    }
+    if (visible) {
+        if (VLMainWindowController* top = getTopMainController()) {
+            top->window().present();
+        }
+    } else if (!VLMainWindowController::openControllers().empty()) {
+        // The app was hidden: bring its windows back.
+        VLMainWindowController::unhideApplication();
+    } else {
+        newWindowClick();
+    }
+    return true;
+}
+
+void AppDelegate::handleURLEvent(const std::string& url) {
+    Log::print("event: open url");
+    Log::print("url = ", url);
+    VLMainWindowController* top = getTopMainController();
+    if (!top) {
+        return;
+    }
+    switch (VLBehaviorManager::sharedManager().openLinksIn()) {
+        case 0: {
+            VLMainWindowController* window = VLMainWindowController::create();
+            if (window) {
+                window->tabController().restoreUrls({url});
+            }
+            break;
+        }
+        case 1:
+            top->tabController().addNewTab();
+            top->tabController().openUrl(url);
+            break;
+        case 2:
+            top->tabController().openUrl(url);
+            break;
+        default:
+            break;  // URL events are ignored
+    }
+}
+
+bool AppDelegate::applicationShouldTerminate() {
+    if (!VLBehaviorManager::sharedManager().warnCloseWindows() || app_->get_windows().size() < 2) {
+        return true;
+    }
+    Alert alert{"Are you sure you want to quit?", "Quitting will close all Windows and Tabs.",
+                {"Quit", "Cancel"}, Alert::Style::Warning};
+    VLMainWindowController* top = getTopMainController();
+    return AlertDialog::run(alert, top ? &top->window() : nullptr) == 0;
+}
+
+void AppDelegate::terminate() {
+    if (!applicationShouldTerminate()) {
+        return;
+    }
+    applicationWillTerminate();
+    app_->quit();
+}
+
+std::string AppDelegate::frameString(VLMainWindowController& controller) {
+    int x = 0, y = 0, width = 0, height = 0;
+    controller.window().get_position(x, y);
+    controller.window().get_size(width, height);
+    return stringFromRect(Rect{{double(x), double(y)}, {double(width), double(height)}});
+}
+
+void AppDelegate::windowWillClose(VLMainWindowController& controller) {
+    // The last window closing ends the app here: keep what it showed for the next launch.
+    if (VLMainWindowController::openControllers().size() == 1) {
+        lastWindow_ = WindowSnapshot{controller.tabController().getOpenedUrls(),
+                                     frameString(controller)};
+    }
+    menus_.erase(&controller);
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (terminated_) {
+        return;
+    }
+    terminated_ = true;
+    VLSettingsManager::sharedManager().saveSettings();
+    VLRestoreManager& restore = VLRestoreManager::sharedManager();
+    const auto& open = VLMainWindowController::openControllers();
+    if (VLBehaviorManager::sharedManager().restoreWindowsAndTabs()) {
+        restore.clear();
+        for (size_t i = 0; i < open.size(); ++i) {
+            restore.addUrls(open[i]->tabController().getOpenedUrls(), windowKey(i));
+            restore.setWindowFrameString(frameString(*open[i]), windowKey(i));
+        }
+        if (open.empty() && lastWindow_) {
+            restore.addUrls(lastWindow_->urls, windowKey(0));
+            restore.setWindowFrameString(lastWindow_->frame, windowKey(0));
+        }
+        restore.save();
+    } else {
+        if (VLMainWindowController* top = getTopMainController()) {
+            restore.setWindowFrameString(frameString(*top), windowKey(0));
+        } else if (lastWindow_) {
+            restore.setWindowFrameString(lastWindow_->frame, windowKey(0));
+        }
+        restore.save();
+    }
+    VLHistoryManager::sharedManager().save();
+    VLBookmarksManager::sharedManager().save();
+}
+
+VLMainWindowController* AppDelegate::getTopMainController() {
+    // The application lists its windows most recently focused first.
+    for (Gtk::Window* window : app_->get_windows()) {
+        if (VLMainWindowController* controller = VLMainWindowController::forWindow(window)) {
+            return controller;
+        }
+    }
+    const auto& open = VLMainWindowController::openControllers();
+    return open.empty() ? nullptr : open.front();
+}
+
+VLMainWindowController* AppDelegate::createNewMainWindow() {
+    VLMainWindowController* controller = VLMainWindowController::create();
+    if (controller) {
+        controller->window().present();
+    }
+    return controller;
+}
+
+Rect AppDelegate::mainScreenFrame() const {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = display ? gdk_display_get_primary_monitor(display) : nullptr;
+    if (!monitor && display && gdk_display_get_n_monitors(display) > 0) {
+        monitor = gdk_display_get_monitor(display, 0);
+    }
+    if (!monitor) {
+        return Rect{{0, 0}, {1280, 800}};
+    }
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    return Rect{{double(area.x), double(area.y)}, {double(area.width), double(area.height)}};
+}
+
+void AppDelegate::setFrame(VLMainWindowController& controller, const Rect& frame, bool centre) {
+    Gtk::Window& window = controller.window();
+    window.resize(std::max(1, int(frame.size.width)), std::max(1, int(frame.size.height)));
+    if (centre) {
+        window.set_position(Gtk::WIN_POS_CENTER);
+    } else {
+        window.move(int(frame.origin.x), int(frame.origin.y));
+    }
+}
+
+void AppDelegate::restorWindow(VLMainWindowController* controller,
+                               const std::optional<std::string>& key) {
+    if (!controller || VLCorvaManager::enterpriseBuild()) {
+        return;
+    }
+    VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
+    const Rect screen = mainScreenFrame();
+    if (behavior.mobileVersion() && (!key || key->empty())) {
+        setFrame(*controller, Rect{screen.origin, {320, 400}}, false);
+        return;
+    }
+    if (!behavior.windowAllSpace() && key && !key->empty()) {
+        if (auto text = VLRestoreManager::sharedManager().windowsFrameString(*key)) {
+            Rect frame = rectFromString(*text);
+            if (!frame.isZero()) {
+                setFrame(*controller, frame, false);
+                return;
+            }
+        }
+    }
+    if (VLCorvaManager::corvaCreationToolBuild()) {
+        setFrame(*controller,
+                 Rect{screen.origin, VLCorvaManager::corvaCreationToolWindowSize(screen.size)},
+                 true);
+    } else {
+        setFrame(*controller, screen, false);
+    }
+}
+
+void AppDelegate::showWindowOnATopNotification() {
+    if (VLMainWindowController* top = getTopMainController()) {
+        // To the front without taking the focus from what the user is doing.
+        top->window().show();
+        if (auto window = top->window().get_window()) {
+            window->raise();
+        }
+    }
+}
+
+void AppDelegate::enableSpellCheckAndGrammar() {
+    UserDefaults& defaults = UserDefaults::standard();
+    defaults.setBool("WebGrammarCheckingEnabled", true);
+    defaults.setBool("WebContinuousSpellCheckingEnabled", true);
+    defaults.synchronize();
+    webkit_web_context_set_spell_checking_enabled(VLWebEngine::shared().context(), TRUE);
+}
+
+std::string AppDelegate::appName() const {
+    return VLCorvaManager::enterpriseBuild() ? VLCorvaManager::appName() : appTargetName();
+}
+
+std::string AppDelegate::appTargetName() const {
+    return WindowRules::appTargetName(Bundle::main().bundlePath());
+}
+
+bool AppDelegate::statusBarMode() const {
+    return VLBehaviorManager::sharedManager().statusBarMode();
+}

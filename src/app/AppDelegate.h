@@ -1,0 +1,133 @@
+#pragma once
+
+#include <gtkmm/application.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MenuState.h"
+#include "app/VLCorvaManagerDelegate.h"
+#include "foundation/Geometry.h"
+#include "foundation/NotificationCenter.h"
+
+class VLMainMenu;
+class VLMainWindowController;
+class VLTabViewItem;
+
+// The spine of the shell: the application's launch phases, reopen, URL-open events, quitting
+// and saving, the main menu's commands, and the operations the bundle configuration applies.
+class AppDelegate : public VLCorvaManagerDelegate {
+public:
+    // `extraFlags` lets tests run side by side (NON_UNIQUE).
+    explicit AppDelegate(Gio::ApplicationFlags extraFlags = Gio::APPLICATION_FLAGS_NONE);
+    ~AppDelegate() override;
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+
+    static AppDelegate* shared();
+    Glib::RefPtr<Gtk::Application> application() const { return app_; }
+    // Runs the application until it quits; the process's exit status.
+    int run(int argc, char** argv);
+
+    // The application's id: the bundle identifier, extended by the app identifier when the
+    // bundle carries one, made to fit D-Bus name rules.
+    static std::string applicationId(const std::string& bundleIdentifier,
+                                     const std::optional<std::string>& appIdentifier);
+
+    // Launch, reopen, URL events and quitting.
+    void applicationWillFinishLaunching();
+    void applicationDidFinishLaunching();
+    bool applicationShouldHandleReopen();
+    void handleURLEvent(const std::string& url);
+    bool applicationShouldTerminate();
+    void applicationWillTerminate();
+    // Asks (when asked to), saves and quits.
+    void terminate();
+
+    VLMainWindowController* getTopMainController();
+    VLMainWindowController* createNewMainWindow();
+    void restorWindow(VLMainWindowController* controller, const std::optional<std::string>& key);
+    void showWindowOnATopNotification();
+    void enableSpellCheckAndGrammar();
+    std::string appName() const;
+    std::string appTargetName() const;
+    bool statusBarMode() const;
+    Rect defaultFrame() const { return defaultFrame_; }
+    // The frame a window gets when nothing else is said: the main screen, or the configured
+    // size centred on it.
+    Rect mainScreenFrame() const;
+
+    // Menu commands.
+    void newTabClick();
+    void newWindowClick();
+    void closeTab();
+    void closeTab(VLTabViewItem& item);
+    void printWebView();
+    void zoomIn();
+    void zoomOut();
+    void resetZoom();
+    void reloadPage();
+    void emptyCacheClick();
+    void clearHistoryAction();
+    void requestMobileVersion();
+    void requestDesktopVersion();
+    void agentClick(const std::string& name);
+    void setCustomAgent(const std::string& agent);
+    void itemClick(const std::string& historyName);
+    void bookmarkClick(const std::string& bookmarkName);
+    void addBookmarkClick();
+    void removeBookmarkClick();
+    void showBookmarkBarClick();
+    void searchClick();
+    void homeButtonClick();
+    void backButtonClick();
+    void forwardButtonClick();
+    void showWindowToolbar();
+    void disableToolBarMenuItem();
+    void setBookmarkTitle(bool shown);
+    void addUseragents();
+    const MenuState& menuState() const { return menuState_; }
+    VLMainMenu* menuFor(VLMainWindowController* controller);
+
+    // Bundle configuration.
+    void setMainWindowColor(const Color& color) override;
+    void setMainWindowTitle(bool hidden) override;
+    void setMainWindowTitleIcon(bool hidden) override;
+    void setMainWindowTitleBar(bool hidden) override;
+    void setStausBarOption(bool show) override;
+    void setHidePreferences(bool hide) override;
+    void setUserScriptStyleOption(bool show) override;
+    void setMobileDesktopOption(bool show) override;
+    void setBookmark(bool hide) override;
+    void setDefaultWindowSize(Size size) override;
+    void setFirstWindowLevel(long level) override;
+    void setFirstWindowShadow(bool shadow) override;
+    void setFirstWindowAlpha(double alpha) override;
+
+private:
+    struct WindowSnapshot {
+        std::vector<std::string> urls;
+        std::string frame;
+    };
+
+    void installActions();
+    void decorate(VLMainWindowController& controller);
+    void windowWillClose(VLMainWindowController& controller);
+    void applyMenuState();
+    static void setFrame(VLMainWindowController& controller, const Rect& frame, bool centre);
+    static std::string frameString(VLMainWindowController& controller);
+
+    Glib::RefPtr<Gtk::Application> app_;
+    MenuState menuState_;
+    std::map<VLMainWindowController*, std::unique_ptr<VLMainMenu>> menus_;
+    std::vector<std::string> userAgentNames_;
+    Rect defaultFrame_;
+    bool launched_ = false;
+    bool terminated_ = false;
+    std::optional<WindowSnapshot> lastWindow_;
+    std::vector<NotificationCenter::Observer> observers_;
+    std::vector<unsigned> signalSources_;
+};

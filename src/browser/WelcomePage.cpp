@@ -1,0 +1,151 @@
+#include "browser/WelcomePage.h"
+
+#include <webkit2/webkit2.h>
+
+#include "browser/VLWebEngine.h"
+#include "foundation/Bundle.h"
+#include "foundation/Files.h"
+#include "foundation/GObjectPtr.h"
+#include "foundation/Log.h"
+#include "foundation/NotificationCenter.h"
+#include "stores/VLFileManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+std::string escapeHtml(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+void answer(WebKitURISchemeRequest* request, const std::string& html) {
+    GBytes* bytes = g_bytes_new(html.data(), html.size());
+    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
+    webkit_uri_scheme_request_finish(request, stream, static_cast<gint64>(html.size()),
+                                     "text/html");
+    g_object_unref(stream);
+    g_bytes_unref(bytes);
+}
+
+void refuse(WebKitURISchemeRequest* request, const char* why) {
+    GError* error = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, why);
+    webkit_uri_scheme_request_finish_error(request, error);
+    g_error_free(error);
+}
+
+// Only a form on the welcome page itself may change the home page.
+bool fromWelcomePage(WebKitURISchemeRequest* request) {
+    WebKitWebView* view = webkit_uri_scheme_request_get_web_view(request);
+    if (!view) {
+        return false;
+    }
+    WebKitBackForwardListItem* current =
+        webkit_back_forward_list_get_current_item(webkit_web_view_get_back_forward_list(view));
+    const char* uri = current ? webkit_back_forward_list_item_get_uri(current) : nullptr;
+    return uri && std::string(uri).rfind(WelcomePage::kUrl, 0) == 0;
+}
+
+void onRequest(WebKitURISchemeRequest* request, gpointer) {
+    const std::string path = webkit_uri_scheme_request_get_path(request)
+                                 ? webkit_uri_scheme_request_get_path(request)
+                                 : "";
+    const std::string uri = webkit_uri_scheme_request_get_uri(request);
+    if (uri.rfind("sitebox://welcome", 0) == 0) {
+        auto file = Bundle::main().pathForResource("welcome", "html");
+        Files::ReadResult html = file ? Files::read(*file) : Files::ReadResult{{}, "missing"};
+        if (!html.ok()) {
+            Log::print("welcome page unavailable: ", html.error);
+            refuse(request, "The welcome page is missing from the app.");
+            return;
+        }
+        answer(request, WelcomePage::fill(html.data, VLFileManager::getSettingsPath()));
+        return;
+    }
+    if (uri.rfind("sitebox://set-home", 0) == 0) {
+        if (!fromWelcomePage(request)) {
+            Log::line("refused a home page change that did not come from the welcome page");
+            refuse(request, "Not allowed.");
+            return;
+        }
+        auto question = uri.find('?');
+        auto choice = WelcomePage::parseChoice(question == std::string::npos
+                                                   ? std::string()
+                                                   : uri.substr(question + 1));
+        VLSettingsManager& settings = VLSettingsManager::sharedManager();
+        if (!choice) {
+            answer(request, WelcomePage::goingHomePage(WelcomePage::kUrl));
+            return;
+        }
+        settings.setUrl(choice->homePage);
+        settings.setEnableJavaScript(choice->javaScript);
+        settings.saveSettings();
+        NotificationCenter::defaultCenter().post("enableJavaScript", choice->javaScript);
+        auto home = settings.getMainUrl();
+        answer(request, WelcomePage::goingHomePage(home ? home->absoluteString()
+                                                        : std::string(WelcomePage::kUrl)));
+        return;
+    }
+    refuse(request, "Unknown page.");
+}
+}  // namespace
+
+void WelcomePage::install() {
+    static bool installed = false;
+    if (installed) {
+        return;
+    }
+    installed = true;
+    WebKitWebContext* context = VLWebEngine::shared().context();
+    webkit_web_context_register_uri_scheme(context, "sitebox", onRequest, nullptr, nullptr);
+    webkit_security_manager_register_uri_scheme_as_secure(
+        webkit_web_context_get_security_manager(context), "sitebox");
+}
+
+std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& query) {
+    GHashTable* fields = g_uri_parse_params(query.c_str(), -1, "&", G_URI_PARAMS_WWW_FORM, nullptr);
+    if (!fields) {
+        return std::nullopt;
+    }
+    Choice choice;
+    auto* url = static_cast<const char*>(g_hash_table_lookup(fields, "url"));
+    auto* js = static_cast<const char*>(g_hash_table_lookup(fields, "js"));
+    choice.homePage = url ? url : "";
+    choice.javaScript = js && std::string(js) == "on";
+    g_hash_table_unref(fields);
+    // Blanks around a pasted address are not part of it.
+    const auto first = choice.homePage.find_first_not_of(" \t\r\n");
+    const auto last = choice.homePage.find_last_not_of(" \t\r\n");
+    choice.homePage =
+        first == std::string::npos ? std::string() : choice.homePage.substr(first, last - first + 1);
+    if (choice.homePage.empty()) {
+        return std::nullopt;
+    }
+    return choice;
+}
+
+std::string WelcomePage::fill(const std::string& html, const std::string& settingsFolder) {
+    std::string out = html;
+    const std::string marker = "{{SETTINGS_FOLDER}}";
+    const std::string value = escapeHtml(settingsFolder);
+    for (auto at = out.find(marker); at != std::string::npos; at = out.find(marker, at)) {
+        out.replace(at, marker.size(), value);
+        at += value.size();
+    }
+    return out;
+}
+
+std::string WelcomePage::goingHomePage(const std::string& homeUrl) {
+    const std::string target = escapeHtml(homeUrl);
+    return "<!doctype html><html><head><meta charset=\"utf-8\"><meta http-equiv=\"refresh\" "
+           "content=\"0; url=" + target + "\"><title>Going home</title></head><body><p>Opening "
+           "<a href=\"" + target + "\">" + target + "</a>…</p></body></html>";
+}

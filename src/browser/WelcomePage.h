@@ -1,0 +1,29 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+// The page a new app shows until it has a home page (sitebox://welcome, from the bundle's
+// welcome.html). Its form sets the home page through sitebox://set-home, which only that page
+// may use.
+class WelcomePage {
+public:
+    static constexpr const char* kUrl = "sitebox://welcome";
+
+    // Registers the sitebox: scheme with the web engine (once).
+    static void install();
+    static std::string url() { return kUrl; }
+
+    // The form's answer: the home page text and whether the site's scripts run.
+    struct Choice {
+        std::string homePage;
+        bool javaScript = false;
+    };
+    // Reads "url=...&js=on" (form encoding); nothing without a home page.
+    static std::optional<Choice> parseChoice(const std::string& query);
+    // The welcome text with {{SETTINGS_FOLDER}} filled in (HTML-escaped).
+    static std::string fill(const std::string& html, const std::string& settingsFolder);
+    // The page that follows a choice: it goes to the new home page.
+    static std::string goingHomePage(const std::string& homeUrl);
+};

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+#include <glibmm/main.h>
+#include <gtkmm/messagedialog.h>
+
+#include <filesystem>
+
+#include "BrowserTestSupport.h"
+#include "FileGuards.h"
+#include "MainLoopWait.h"
+#include "TestHome.h"
+#include "app/AppDelegate.h"
+#include "app/VLMainMenu.h"
+#include "browser/VLMainWindowController.h"
+#include "browser/VLTabViewItem.h"
+#include "browser/VLWebManager.h"
+#include "browser/VLWebViewController.h"
+#include "browser/WelcomePage.h"
+#include "foundation/JsonFile.h"
+#include "foundation/Plist.h"
+#include "foundation/UserDefaults.h"
+#include "stores/VLBehaviorManager.h"
+#include "stores/VLFileManager.h"
+#include "stores/VLHistoryManager.h"
+#include "stores/VLSettingsManager.h"
+
+namespace {
+void writeStore(const std::string& name, const nlohmann::json& value) {
+    ASSERT_EQ(JsonFile::save(VLFileManager::getSettingsPath() + name, value), "");
+}
+
+nlohmann::json readStore(const std::string& name) {
+    return nlohmann::json::parse(readFileBytes(VLFileManager::getSettingsPath() + name));
+}
+
+LocalHttpServer::Response titled(const std::string& title) {
+    LocalHttpServer::Response response;
+    response.contentType = "text/html";
+    response.body = "<!doctype html><html><head><title>" + title +
+                    "</title></head><body>page</body></html>";
+    return response;
+}
+
+void serveSite() {
+    for (const char* path : {"/home", "/a", "/b", "/c", "/d", "/e", "/event"}) {
+        PageHost::server().handle(path, [](const LocalHttpServer::Request& r) {
+            return titled("Page " + r.path);
+        });
+    }
+}
+
+// The application, started in this process as a launch would start it.
+struct AppHost {
+    AppDelegate app{Gio::APPLICATION_NON_UNIQUE};
+
+    explicit AppHost(const std::vector<std::string>& urls = {}) {
+        prepareBrowserTest();
+        app.application()->register_application();
+        if (urls.empty()) {
+            app.application()->activate();
+        } else {
+            std::vector<Glib::RefPtr<Gio::File>> files;
+            for (const auto& url : urls) {
+                files.push_back(Gio::File::create_for_uri(url));
+            }
+            app.application()->open(files);
+        }
+        drainMainContext();  // the second launch phase
+    }
+    ~AppHost() {
+        for (Gtk::Window* window : app.application()->get_windows()) {
+            window->hide();
+        }
+    }
+
+    static std::vector<VLMainWindowController*> windows() {
+        return VLMainWindowController::openControllers();
+    }
+};
+
+std::string pageUrl(VLMainWindowController* window, int tab) {
+    VLTabViewItem* item = window->tabController().itemAt(tab);
+    return item ? item->viewController().webview().url() : "";
+}
+
+bool windowShows(VLMainWindowController* window, const std::vector<std::string>& urls) {
+    if (window->tabController().tabsCount() != static_cast<int>(urls.size())) {
+        return false;
+    }
+    for (size_t i = 0; i < urls.size(); ++i) {
+        if (pageUrl(window, static_cast<int>(i)) != urls[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void savedWindows() {
+    writeStore("restore.json",
+               {{"version", 1.1},
+                {"window0", {{"url", {"http://site.test/a"}}, {"windowFrame", "{{10, 20}, {700, 500}}"}}},
+                {"window1", {{"url", {"http://site.test/b", "http://site.test/c"}},
+                             {"windowFrame", "{{30, 40}, {640, 480}}"}}},
+                {"window2", {{"url", {"http://site.test/d"}}, {"windowFrame", "{{50, 60}, {600, 400}}"}}}});
+}
+
+Size windowSize(VLMainWindowController* window) {
+    int width = 0, height = 0;
+    window->window().get_size(width, height);
+    return Size{double(width), double(height)};
+}
+}  // namespace
+
+TEST(AppIT, RestoresSavedWindowsAsWindows) {
+    serveSite();
+    savedWindows();
+    writeStore("behavior.json", {{"version", 1.1}, {"restoreWindowsAndTabs", true}});
+    AppHost host;
+    auto windows = AppHost::windows();
+    ASSERT_EQ(windows.size(), 3u);
+    EXPECT_TRUE(waitUntil([&] {
+        return windowShows(windows[0], {"http://site.test/a"}) &&
+               windowShows(windows[1], {"http://site.test/b", "http://site.test/c"}) &&
+               windowShows(windows[2], {"http://site.test/d"});
+    }, 30000));
+    EXPECT_EQ(windowSize(windows[0]), (Size{700, 500}));
+    EXPECT_EQ(windowSize(windows[1]), (Size{640, 480}));
+    EXPECT_EQ(windowSize(windows[2]), (Size{600, 400}));
+}
+
+TEST(AppIT, RestoresSavedWindowsAsTabsOfTheFrontWindow) {
+    serveSite();
+    savedWindows();
+    writeStore("behavior.json",
+               {{"version", 1.1}, {"restoreWindowsAndTabs", true}, {"openTabWindow", true}});
+    AppHost host;
+    auto windows = AppHost::windows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_TRUE(waitUntil([&] {
+        return windowShows(windows[0], {"http://site.test/a", "http://site.test/b",
+                                        "http://site.test/c", "http://site.test/d"});
+    }, 30000));
+}
+
+TEST(AppIT, EnterpriseBuildGoesHomeAtItsConfiguredSize) {
+    serveSite();
+    savedWindows();
+    writeStore("behavior.json", {{"version", 1.1}, {"restoreWindowsAndTabs", true}});
+    writeFileBytes(TestHome::bundlePath() + "/Contents/Resources/EnterpriseSettings.plist",
+                   Plist::toXml({{"isEnterpriseApp", true},
+                                 {"URL", "http://site.test/home"},
+                                 {"defaultWindowSize", "800x600"},
+                                 {"appName", "Team Mail"}}));
+    AppHost host;
+    auto windows = AppHost::windows();
+    ASSERT_GE(windows.size(), 1u);
+    EXPECT_TRUE(waitUntil([&] { return pageUrl(windows[0], 0) == "http://site.test/home"; }, 30000))
+        << "goes home whatever was saved";
+    EXPECT_EQ(windowSize(windows[0]), (Size{800, 600}));
+    EXPECT_EQ(windows[0]->window().get_title(), "Team Mail");
+}
+
+TEST(AppIT, MobileVersionMakesAPhoneSizedFirstWindow) {
+    writeStore("behavior.json", {{"version", 1.1}, {"mobileVersion", true}});
+    AppHost host;
+    ASSERT_EQ(AppHost::windows().size(), 1u);
+    EXPECT_EQ(windowSize(AppHost::windows()[0]), (Size{320, 400}));
+    // And pages present the phone's agent.
+    EXPECT_EQ(host.app.menuState().userAgent, "iPhone");
+}
+
+TEST(AppIT, UrlOpenEventsFollowOpenLinksIn) {
+    serveSite();
+    VLSettingsManager::sharedManager().setUrl(std::string("http://site.test/home"));
+    // 0 at launch (the URL on the command line), then the other values switched in memory.
+    writeStore("behavior.json", {{"version", 1.1}, {"openLinksKey", 0}});
+    AppHost host({"http://site.test/event"});
+    auto windows = AppHost::windows();
+    ASSERT_EQ(windows.size(), 2u) << "0: a new window";
+    EXPECT_TRUE(waitUntil([&] { return pageUrl(windows[1], 0) == "http://site.test/event"; }, 30000));
+
+    VLBehaviorManager::sharedManager().setOpenLinksIn(1);
+    VLMainWindowController* top = host.app.getTopMainController();
+    const int tabs = top->tabController().tabsCount();
+    host.app.handleURLEvent("http://site.test/e");
+    EXPECT_EQ(top->tabController().tabsCount(), tabs + 1) << "1: a new tab";
+    EXPECT_TRUE(waitUntil([&] { return pageUrl(top, tabs) == "http://site.test/e"; }, 30000));
+
+    VLBehaviorManager::sharedManager().setOpenLinksIn(2);
+    host.app.handleURLEvent("http://site.test/a");
+    EXPECT_EQ(top->tabController().tabsCount(), tabs + 1) << "2: the current tab";
+    EXPECT_TRUE(waitUntil([&] {
+        return top->tabController().selectedWebViewController()->webview().url() ==
+               "http://site.test/a";
+    }, 30000));
+
+    VLBehaviorManager::sharedManager().setOpenLinksIn(3);
+    const size_t before = AppHost::windows().size();
+    host.app.handleURLEvent("http://site.test/b");
+    drainMainContext();
+    EXPECT_EQ(AppHost::windows().size(), before) << "3: ignored";
+    EXPECT_EQ(top->tabController().tabsCount(), tabs + 1);
+}
+
+TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
+    serveSite();
+    writeStore("behavior.json", {{"version", 1.1}, {"warnWindowsClose", true},
+                                 {"restoreWindowsAndTabs", true}});
+    AppHost host;
+    EXPECT_TRUE(host.app.applicationShouldTerminate()) << "one window: no question";
+
+    VLMainWindowController* first = AppHost::windows()[0];
+    first->tabController().openUrl("http://site.test/a");
+    VLMainWindowController* second = VLMainWindowController::create();
+    second->tabController().openUrl("http://site.test/b");
+    second->tabController().addNewTab();
+    second->tabController().openUrl("http://site.test/c");
+    ASSERT_TRUE(waitUntil([&] {
+        return windowShows(first, {"http://site.test/a"}) &&
+               windowShows(second, {"http://site.test/b", "http://site.test/c"});
+    }, 30000));
+    std::string asked;
+    Glib::signal_timeout().connect(
+        [&] {
+            for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+                if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+                    dialog && dialog->get_visible()) {
+                    asked = dialog->property_text().get_value();
+                    dialog->response(1);  // Cancel
+                    return false;
+                }
+            }
+            return true;
+        },
+        20);
+    EXPECT_FALSE(host.app.applicationShouldTerminate());
+    EXPECT_EQ(asked, "Are you sure you want to quit?");
+
+    host.app.applicationWillTerminate();
+    nlohmann::json restore = readStore("restore.json");
+    EXPECT_EQ(restore["version"], 1.1);
+    EXPECT_EQ(restore["window0"]["url"], (nlohmann::json{"http://site.test/a"}));
+    EXPECT_EQ(restore["window1"]["url"],
+              (nlohmann::json{"http://site.test/b", "http://site.test/c"}));
+    EXPECT_TRUE(restore["window0"]["windowFrame"].is_string());
+    EXPECT_FALSE(restore.contains("window2"));
+}
+
+TEST(AppIT, QuitWithoutRestoringKeepsOlderEntries) {
+    writeStore("restore.json", {{"version", 1.1},
+                                {"window0", {{"url", {"http://old/a"}}, {"windowFrame", "{{0, 0}, {1, 1}}"}}},
+                                {"window5", {{"url", {"http://old/b"}}}}});
+    AppHost host;
+    host.app.applicationWillTerminate();
+    nlohmann::json restore = readStore("restore.json");
+    EXPECT_EQ(restore["window0"]["url"], (nlohmann::json{"http://old/a"}));
+    EXPECT_NE(restore["window0"]["windowFrame"], "{{0, 0}, {1, 1}}") << "only the frame changes";
+    EXPECT_EQ(restore["window5"]["url"], (nlohmann::json{"http://old/b"}));
+}
+
+TEST(AppIT, HistoryAndUserAgentMenus) {
+    AppHost host;
+    VLMainMenu* menu = host.app.menuFor(AppHost::windows()[0]);
+    ASSERT_NE(menu, nullptr);
+    menu->rebuildHistoryMenu();
+    EXPECT_EQ(VLMainMenu::titles(menu->historyMenu()),
+              (std::vector<std::string>{"Back", "Forward", "Home", "-"}));
+    VLHistoryManager::sharedManager().addUrl("http://site.test/b", "Bee", "2024-02-01 10:00:00Z T");
+    VLHistoryManager::sharedManager().addUrl("http://site.test/a", "Ay", "2024-01-01 10:00:00Z T");
+    menu->rebuildHistoryMenu();
+    EXPECT_EQ(VLMainMenu::titles(menu->historyMenu()),
+              (std::vector<std::string>{"Back", "Forward", "Home", "-", "Ay", "Bee", "-",
+                                        "Clear History"}));
+
+    // A full user-agent string matches no item: "Safari-Mac" is chosen and stored, and pages
+    // fall back to the engine's own agent.
+    VLWebViewController* page = AppHost::windows()[0]->tabController().selectedWebViewController();
+    host.app.agentClick("Firefox-Mac");
+    EXPECT_EQ(page->customUserAgent(), VLWebManager::sharedManager().userAgent("Firefox-Mac"));
+    const std::string full = "Mozilla/5.0 (X11; Linux x86_64) Custom/1.0";
+    NotificationCenter::defaultCenter().post("setCustomUserAnget", full);
+    EXPECT_EQ(host.app.menuState().userAgent, "Safari-Mac");
+    EXPECT_EQ(UserDefaults::standard().stringForKey("lastUserAnget"), "Safari-Mac");
+    EXPECT_NE(page->customUserAgent(), VLWebManager::sharedManager().userAgent("Firefox-Mac"));
+    EXPECT_NE(page->customUserAgent(), full);
+}
+
+TEST(AppIT, NewAppShowsTheWelcomePageThatSetsTheHomePage) {
+    serveSite();
+    AppHost host;
+    VLMainWindowController* window = AppHost::windows()[0];
+    VLWebViewController* page = window->tabController().selectedWebViewController();
+    ASSERT_TRUE(waitUntil([&] { return page->webview().title() == "Welcome to Sitebox"; }, 30000));
+    // A page other than the welcome page may not change the home page.
+    page->loadRequest("http://site.test/a");
+    ASSERT_TRUE(waitUntil([&] { return page->webview().title() == "Page /a"; }, 30000));
+    page->loadRequest("sitebox://set-home?url=evil.test&js=on");
+    EXPECT_TRUE(waitUntil([&] { return !webkit_web_view_is_loading(page->webview().webView()); }));
+    EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl(), std::nullopt);
+
+    page->loadRequest(WelcomePage::url());
+    ASSERT_TRUE(waitUntil([&] { return page->webview().title() == "Welcome to Sitebox"; }, 30000));
+    page->webview().evaluate(
+        "document.getElementById('url').value = 'http://site.test/home'; "
+        "document.querySelector('form').submit(); 0");
+    EXPECT_TRUE(waitUntil([&] { return page->webview().url() == "http://site.test/home"; }, 30000));
+    EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl()->absoluteString(),
+              "http://site.test/home");
+    EXPECT_TRUE(VLSettingsManager::sharedManager().enableJavaScript());
+    EXPECT_EQ(readStore("settings.json")["main_url"], "http://site.test/home");
+}
