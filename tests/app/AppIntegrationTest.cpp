@@ -19,6 +19,7 @@
 #include "foundation/Plist.h"
 #include "foundation/UserDefaults.h"
 #include "stores/VLBehaviorManager.h"
+#include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
@@ -235,7 +236,13 @@ TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
     EXPECT_FALSE(host.app.applicationShouldTerminate());
     EXPECT_EQ(asked, "Are you sure you want to quit?");
 
+    VLHistoryManager::sharedManager().addUrl("http://site.test/x", "Visited", "2024-01-01 00:00:00Z T");
+    VLBookmarksManager::sharedManager().addBookMark("Kept", "http://site.test/k");
+    VLSettingsManager::sharedManager().setHideTitle(true);
     host.app.applicationWillTerminate();
+    EXPECT_EQ(readStore("history.json")["Visited"]["url"], "http://site.test/x");
+    EXPECT_EQ(readStore("bookmark.json")["Kept"], "http://site.test/k");
+    EXPECT_EQ(readStore("settings.json")["hideTitle"], true);
     nlohmann::json restore = readStore("restore.json");
     EXPECT_EQ(restore["version"], 1.1);
     EXPECT_EQ(restore["window0"]["url"], (nlohmann::json{"http://site.test/a"}));
