@@ -122,9 +122,12 @@ void VLMainWindow::applyStyle() {
     const std::string id = "#" + get_name();
     const std::string background = cssColor(color_);
     const std::string text = colorIsLight(color_) ? "#1e1e1e" : "#f6f6f6";
+    // The window buttons' hover group is 70 by 22: small, flat buttons.
     const std::string css = id + ", " + id + " headerbar { background-color: " + background +
                             "; background-image: none; }\n" + id + " headerbar .title, " + id +
-                            " headerbar .subtitle { color: " + text + "; }\n";
+                            " headerbar .subtitle { color: " + text + "; }\n" + id +
+                            " .sitebox-window-buttons button { min-height: 0; min-width: 0; "
+                            "padding: 2px; margin: 0; }\n";
     try {
         css_->load_from_data(css);
     } catch (const Glib::Error&) {

@@ -11,6 +11,8 @@
 #include "browser/VLMainWindowController.h"
 #include "browser/VLTabViewItem.h"
 #include "browser/VLWebViewController.h"
+
+#include <cmath>
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
@@ -340,4 +342,62 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
     EXPECT_TRUE(waitUntil(
         [&] { return loaded(second->tabController().selectedWebViewController(), "/marked"); },
         20000));
+}
+
+TEST(MainWindowIT, WindowColourFollowsThePageAndHiddenTitleBarShowsButtonsOnHover) {
+    PageHost::server().handle("/red", [](const LocalHttpServer::Request&) {
+        return page("Red",
+                    "<style>html, body { background: rgb(200, 30, 30); margin: 0; }</style>");
+    });
+    VLMainWindowController* window = newWindow();
+    window->tabController().openUrl("http://site.test/red");
+    ASSERT_TRUE(waitUntil(
+        [&] { return loaded(window->tabController().selectedWebViewController(), "/red"); },
+        20000));
+    // Loading changes post the colour update; the snapshot of the top strip decides it.
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            const Color& color = window->window().windowColor();
+            return std::abs(color.red() - 200 / 255.0) < 0.02 && color.green() < 0.2;
+        },
+        10000));
+
+    // With the setting off, the colour stays.
+    VLSettingsManager::sharedManager().setAutoWindowColor(false);
+    window->window().setWindowColor(Color::rgb(0, 0, 1));
+    NotificationCenter::defaultCenter().post("UpdateWindowBackgroundColorNotification");
+    drainMainContext();
+    EXPECT_EQ(window->window().windowColor(), Color::rgb(0, 0, 1));
+
+    // Hiding the title bar: no decorations, the window buttons in a 70x22 group shown on hover.
+    VLSettingsManager::sharedManager().setHideTitlebar(true);
+    NotificationCenter::defaultCenter().post("TitlebarVisibilityChangeNotification", {},
+                                             {{"TitlebarVisibility", std::any(true)}});
+    EXPECT_FALSE(window->window().get_decorated());
+    Gtk::EventBox& group = window->window().buttonWrapperView();
+    EXPECT_TRUE(group.get_visible());
+    drainMainContext();
+    EXPECT_EQ(group.get_allocated_width(), 70);
+    EXPECT_EQ(group.get_allocated_height(), 22);
+    EXPECT_EQ(group.get_opacity(), 0);
+    GdkEventCrossing enter{};
+    enter.type = GDK_ENTER_NOTIFY;
+    enter.window = group.get_window()->gobj();
+    enter.detail = GDK_NOTIFY_ANCESTOR;
+    group.event(reinterpret_cast<GdkEvent*>(&enter));
+    EXPECT_EQ(group.get_opacity(), 1);
+    GdkEventCrossing leave{};
+    leave.type = GDK_LEAVE_NOTIFY;
+    leave.window = group.get_window()->gobj();
+    leave.detail = GDK_NOTIFY_ANCESTOR;
+    group.event(reinterpret_cast<GdkEvent*>(&leave));
+    EXPECT_EQ(group.get_opacity(), 0);
+    // The toolbar stays reachable inside the window.
+    EXPECT_TRUE(window->window().headerBar().get_visible());
+    EXPECT_NE(window->window().headerBar().get_parent(), nullptr);
+
+    NotificationCenter::defaultCenter().post("TitlebarVisibilityChangeNotification", {},
+                                             {{"TitlebarVisibility", std::any(false)}});
+    EXPECT_TRUE(window->window().get_decorated());
+    EXPECT_FALSE(group.get_visible());
 }
