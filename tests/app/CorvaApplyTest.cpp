@@ -13,14 +13,12 @@
 #include "stores/VLSettingsManager.h"
 
 using nlohmann::json;
+using namespace nlohmann::literals;
 using Events = std::vector<std::string>;
 
 namespace {
 std::string settingsFile(const std::string& name) {
     return VLFileManager::getSettingsPath() + name;
-}
-void givenStoreFile(const std::string& name, const json& contents) {
-    writeFileBytes(settingsFile(name), contents.dump());
 }
 json storeFile(const std::string& name) {
     return json::parse(readFileBytes(settingsFile(name)));
@@ -28,53 +26,33 @@ json storeFile(const std::string& name) {
 json savedDefaults() {
     return json::parse(readFileBytes(UserDefaults::standard().path()));
 }
+std::string colour(double red, double green, double blue) {
+    return stringRepresentation(Color::rgb(red, green, blue, 1.0, Color::Space::CalibratedRGB));
+}
 
 json fullConfiguration() {
-    return {{"isEnterpriseApp", true},
-            {"appName", "Acme Mail"},
-            {"URL", "mail.acme.test/inbox"},
-            {"hideProgressBar", true},
-            {"windowLevel", 1},
-            {"windowShadow", false},
-            {"windowOpacity", 0.8},
-            {"colorHex", "FF8000"},
-            {"hideTitle", true},
-            {"hideTitleIcon", false},
-            {"hideTitlebar", true},
-            {"hideToolbarButton", true},
-            {"hidePreferences", true},
-            {"customUserAgent", "iPad"},
-            {"showStatusBarOption", false},
-            {"showUserScriptStyleOption", true},
-            {"showMobileDesktopOption", false},
-            {"hideBookmark", true},
-            {"defaultWindowSize", "1024 x 768"},
-            {"whiteListAllowAll", false},
-            {"whiteListAllowPatterns", true},
-            {"whiteListPatterns", {"*.acme.test*", "login.partner.test", "*.acme.test*"}},
-            {"userNotifications", false},
-            {"dockBadge", true}};
+    return R"({"isEnterpriseApp": true, "appName": "Acme Mail", "URL": "mail.acme.test/inbox",
+        "hideProgressBar": true, "windowLevel": 1, "windowShadow": false, "windowOpacity": 0.8,
+        "colorHex": "FF8000", "hideTitle": true, "hideTitleIcon": false, "hideTitlebar": true,
+        "hideToolbarButton": true, "hidePreferences": true, "customUserAgent": "iPad",
+        "showStatusBarOption": false, "showUserScriptStyleOption": true,
+        "showMobileDesktopOption": false, "hideBookmark": true, "defaultWindowSize": "1024 x 768",
+        "whiteListAllowAll": false, "whiteListAllowPatterns": true,
+        "whiteListPatterns": ["*.acme.test*", "login.partner.test", "*.acme.test*"],
+        "userNotifications": false, "dockBadge": true})"_json;
 }
 
 // What a user left behind in the previous run.
+const json kUserSettings = R"({"main_url": "https://old.test/", "enableJavaScript": false,
+    "allowCookies": 2, "windowLevelKey": -2147483623, "fontName": "Serif", "fontSize": 12})"_json;
+const json kUserBehavior = R"({"version": 1.1, "closeApplication": true, "windowAllSpace": true,
+    "openLinksKey": 2, "statusBarKey": true, "POPOVER_W_KEY": 500, "POPOVER_H_KEY": 300})"_json;
 void givenUserChanges() {
-    givenStoreFile("settings.json", {{"main_url", "https://old.test/"},
-                                     {"enableJavaScript", false},
-                                     {"allowCookies", 2},
-                                     {"windowLevelKey", -2147483623},
-                                     {"fontName", "Serif"},
-                                     {"fontSize", 12}});
-    givenStoreFile("behavior.json", {{"version", 1.1},
-                                     {"closeApplication", true},
-                                     {"windowAllSpace", true},
-                                     {"openLinksKey", 2},
-                                     {"statusBarKey", true},
-                                     {"POPOVER_W_KEY", 500},
-                                     {"POPOVER_H_KEY", 300}});
-    givenStoreFile("whitelist.json", {{"allowAll", true},
-                                      {"allowPatterns", false},
-                                      {"allowSubdomains", true},
-                                      {"pattern", {"old.test", "other.test"}}});
+    writeFileBytes(settingsFile("settings.json"), kUserSettings.dump());
+    writeFileBytes(settingsFile("behavior.json"), kUserBehavior.dump());
+    writeFileBytes(settingsFile("whitelist.json"),
+                   R"({"allowAll":true,"allowPatterns":false,"allowSubdomains":true,
+                       "pattern":["old.test","other.test"]})");
     UserDefaults::standard().setBool("UserNotifications", true);
     UserDefaults::standard().setBool("DockBadge", false);
 }
@@ -83,98 +61,55 @@ void givenUserChanges() {
 TEST(VLCorvaManager, EnterpriseConfigurationIsAppliedInOrder) {
     givenUserChanges();
     givenPlist("EnterpriseSettings", fullConfiguration());
-    const std::string orange =
-        stringRepresentation(Color::rgb(1.0, 128 / 255.0, 0.0, 1.0, Color::Space::CalibratedRGB));
+    const std::string orange = colour(1.0, 128 / 255.0, 0.0);
 
     RecordingDelegate delegate;
-    // The application's set... operations read the settings, so those must be in place first.
+    // The application's set... operations read the settings, so those must be in place first;
+    // the settings are saved after the window changes.
     int checked = 0;
     delegate.onEvent = [&checked](const std::string& event) {
         VLSettingsManager& s = VLSettingsManager::sharedManager();
         if (event.starts_with("setFirstWindowLevel")) {
-            EXPECT_EQ(s.windowLevel(), 3);
-            ++checked;
+            checked += s.windowLevel() == 3;
         } else if (event.starts_with("post ShowHideToolbarButtonNotification")) {
-            EXPECT_TRUE(s.hideToolbarButton());
-            ++checked;
+            checked += s.hideToolbarButton();
         } else if (event.starts_with("setMainWindowTitle ")) {
-            EXPECT_TRUE(s.hideTitle());
-            EXPECT_TRUE(s.hideTitlebar());
-            EXPECT_FALSE(s.hideTitleIcon());
-            ++checked;
+            checked += s.hideTitle() && s.hideTitlebar() && !s.hideTitleIcon();
         } else if (event.starts_with("setDefaultWindowSize")) {
-            // The settings are saved after the window changes, not before.
-            EXPECT_EQ(storeFile("settings.json")["main_url"], "https://old.test/");
-            ++checked;
+            checked += storeFile("settings.json")["main_url"] == "https://old.test/";
         }
     };
     VLCorvaManager& manager = VLCorvaManager::sharedManager(delegate);
     EXPECT_EQ(checked, 4);
 
-    EXPECT_EQ(delegate.events, (Events{
-                                   "setFirstWindowLevel 3",
-                                   "setFirstWindowShadow 0",
-                                   "setFirstWindowAlpha 0.8",
-                                   "setMainWindowColor " + orange,
-                                   "post ShowHideToolbarButtonNotification hide=1",
-                                   "post setCustomUserAnget iPad",
-                                   "setMainWindowTitle 1",
-                                   "setMainWindowTitleIcon 0",
-                                   "setMainWindowTitleBar 1",
-                                   "setStausBarOption 0",
-                                   "setHidePreferences 1",
-                                   "setUserScriptStyleOption 1",
-                                   "setMobileDesktopOption 0",
-                                   "setBookmark 1",
-                                   "setDefaultWindowSize 1024x768",
-                               }));
+    EXPECT_EQ(
+        delegate.events,
+        (Events{"setFirstWindowLevel 3", "setFirstWindowShadow 0", "setFirstWindowAlpha 0.8",
+                "setMainWindowColor " + orange, "post ShowHideToolbarButtonNotification hide=1",
+                "post setCustomUserAnget iPad", "setMainWindowTitle 1", "setMainWindowTitleIcon 0",
+                "setMainWindowTitleBar 1", "setStausBarOption 0", "setHidePreferences 1",
+                "setUserScriptStyleOption 1", "setMobileDesktopOption 0", "setBookmark 1",
+                "setDefaultWindowSize 1024x768"}));
 
-    json settings = storeFile("settings.json");
-    EXPECT_EQ(settings, (json{{"main_url", "mail.acme.test/inbox"},
-                              {"hideProgressBar", true},
-                              {"windowLevelKey", 3},
-                              {"windowHasShadow", false},
-                              {"windowOpacityKey", 0.8},
-                              {"windowColor", orange},
-                              {"hideTitle", true},
-                              {"hideTitleIcon", false},
-                              {"hideTitlebar", true},
-                              {"hideToolbarButton", true},
-                              {"hidePreferences", true},
-                              {"enableJavaScript", true},
-                              {"blockPopupWindoww", true},
-                              {"enablePlugins", true},
-                              {"allowCookies", 0},
-                              {"fontName", "Serif"},
-                              {"fontSize", 12}}));
+    // What the configuration does not name (the font, popover size...) stays as the user left it.
+    json settings = kUserSettings;
+    settings.update(R"({"main_url": "mail.acme.test/inbox", "hideProgressBar": true,
+        "windowLevelKey": 3, "windowHasShadow": false, "windowOpacityKey": 0.8, "hideTitle": true,
+        "hideTitleIcon": false, "hideTitlebar": true, "hideToolbarButton": true,
+        "hidePreferences": true, "enableJavaScript": true, "blockPopupWindoww": true,
+        "enablePlugins": true, "allowCookies": 0})"_json);
+    settings["windowColor"] = orange;
+    EXPECT_EQ(storeFile("settings.json"), settings);
     EXPECT_FALSE(VLSettingsManager::sharedManager().isWindowColorSystem());
-
-    json behavior = storeFile("behavior.json");
-    EXPECT_EQ(behavior["closeApplication"], false);
-    EXPECT_EQ(behavior["windowAllSpace"], false);
-    EXPECT_EQ(behavior["openTabWindow"], true);
-    EXPECT_EQ(behavior["restoreWindowsAndTabs"], true);
-    EXPECT_EQ(behavior["warnWindowsClose"], true);
-    EXPECT_EQ(behavior["openLinksKey"], 1);
-    EXPECT_EQ(behavior["openDefaultLinkInNewTab"], true);
-    EXPECT_EQ(behavior["autoRefreshTheViewOnLoad"], true);
-    EXPECT_EQ(behavior["version"], 1.1);
-    // What the configuration does not name stays as the user left it.
-    EXPECT_EQ(behavior["statusBarKey"], true);
-    EXPECT_EQ(behavior["POPOVER_W_KEY"], 500);
-    EXPECT_EQ(behavior["POPOVER_H_KEY"], 300);
-
-    EXPECT_EQ(storeFile("whitelist.json"),
-              (json{{"allowAll", false},
-                    {"allowPatterns", true},
-                    {"allowSubdomains", true},
-                    {"pattern", {"*.acme.test*", "login.partner.test"}}}));
-    EXPECT_FALSE(VLWhiteListManager::sharedManager().isUrlAllow("https://old.test/"));
-    EXPECT_TRUE(VLWhiteListManager::sharedManager().isUrlAllow("https://www.acme.test/"));
-
-    json defaults = savedDefaults();
-    EXPECT_EQ(defaults["UserNotifications"], false);
-    EXPECT_EQ(defaults["DockBadge"], true);
+    json behavior = kUserBehavior;
+    behavior.update(R"({"closeApplication": false, "windowAllSpace": false,
+        "openTabWindow": true, "restoreWindowsAndTabs": true, "warnWindowsClose": true,
+        "openLinksKey": 1, "openDefaultLinkInNewTab": true, "autoRefreshTheViewOnLoad": true})"_json);
+    EXPECT_EQ(storeFile("behavior.json"), behavior);
+    EXPECT_EQ(storeFile("whitelist.json"), R"({"allowAll": false, "allowPatterns": true,
+        "allowSubdomains": true, "pattern": ["*.acme.test*", "login.partner.test"]})"_json);
+    EXPECT_EQ(savedDefaults()["UserNotifications"], false);
+    EXPECT_EQ(savedDefaults()["DockBadge"], true);
 
     // Once per process: a later call changes nothing, even after the user changed things.
     VLSettingsManager::sharedManager().setHideTitle(false);
@@ -192,90 +127,64 @@ TEST(VLCorvaManager, AbsentKeysClearWhatTheyGovern) {
     VLCorvaManager::sharedManager(delegate);
 
     // No level change, no colour, no user agent, no size; every switch false; opaque window.
-    EXPECT_EQ(delegate.events, (Events{
-                                   "setFirstWindowShadow 0",
-                                   "setFirstWindowAlpha 1",
-                                   "post ShowHideToolbarButtonNotification hide=0",
-                                   "setMainWindowTitle 0",
-                                   "setMainWindowTitleIcon 0",
-                                   "setMainWindowTitleBar 0",
-                                   "setStausBarOption 0",
-                                   "setHidePreferences 0",
-                                   "setUserScriptStyleOption 0",
-                                   "setMobileDesktopOption 0",
-                                   "setBookmark 0",
-                               }));
+    EXPECT_EQ(delegate.events,
+              (Events{"setFirstWindowShadow 0", "setFirstWindowAlpha 1",
+                      "post ShowHideToolbarButtonNotification hide=0", "setMainWindowTitle 0",
+                      "setMainWindowTitleIcon 0", "setMainWindowTitleBar 0", "setStausBarOption 0",
+                      "setHidePreferences 0", "setUserScriptStyleOption 0",
+                      "setMobileDesktopOption 0", "setBookmark 0"}));
     json settings = storeFile("settings.json");
     EXPECT_FALSE(settings.contains("main_url")) << "no URL: no home page";
     EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl(), std::nullopt);
     EXPECT_EQ(settings["windowLevelKey"], -2147483623) << "level left alone";
     EXPECT_FALSE(settings.contains("windowColor"));
     EXPECT_EQ(settings["windowOpacityKey"], 1.0);
-    EXPECT_EQ(settings["allowCookies"], 0);
-
-    json whitelist = storeFile("whitelist.json");
-    EXPECT_EQ(whitelist["pattern"], json::array());
-    EXPECT_EQ(whitelist["allowAll"], false);
-    EXPECT_EQ(whitelist["allowSubdomains"], true);
-    EXPECT_TRUE(VLWhiteListManager::sharedManager().patterns().empty());
-
-    json defaults = savedDefaults();
-    EXPECT_EQ(defaults["UserNotifications"], false);
-    EXPECT_EQ(defaults["DockBadge"], false);
-    EXPECT_FALSE(UserDefaults::standard().boolForKey("UserNotifications", true));
+    EXPECT_EQ(
+        storeFile("whitelist.json"),
+        R"({"allowAll":false,"allowPatterns":false,"allowSubdomains":true,"pattern":[]})"_json);
+    EXPECT_EQ(savedDefaults()["UserNotifications"], false);
+    EXPECT_EQ(savedDefaults()["DockBadge"], false);
     EXPECT_TRUE(log.lines().size() <= 1) << "absent keys are not errors";
 }
 
-TEST(VLCorvaManager, WindowLevelChoices) {
-    givenPlist("EnterpriseSettings", {{"isEnterpriseApp", true}, {"windowLevel", 2}});
-    givenStoreFile("settings.json", {{"windowLevelKey", 3}});
-    VLCorvaManager manager;
+TEST(VLCorvaManager, WindowLevelColourAndOpacityValues) {
     VLSettingsManager& settings = VLSettingsManager::sharedManager();
-    {
+    const std::string black = colour(0, 0, 0);
+    // Extra keys -> the window events before the toolbar notification (the shadow left out),
+    // and the level stored over 5: only 1 and 2 change it, a real number read as an integer.
+    const std::vector<std::tuple<json, Events, long>> cases = {
+        {{{"windowLevel", 2}}, {"setFirstWindowLevel 0", "setFirstWindowAlpha 1"}, 0},
+        {{{"windowLevel", 1.7}}, {"setFirstWindowLevel 3", "setFirstWindowAlpha 1"}, 3},
+        {{{"windowLevel", 3}}, {"setFirstWindowAlpha 1"}, 5},
+        {{{"windowLevel", 0}}, {"setFirstWindowAlpha 1"}, 5},
+        {{{"windowLevel", -1}}, {"setFirstWindowAlpha 1"}, 5},
+        {{{"windowLevel", 1.0e30}}, {"setFirstWindowAlpha 1"}, 5},
+        {{{"windowLevel", "1"}}, {"setFirstWindowAlpha 1"}, 5},
+        {{{"windowOpacity", -3}, {"colorHex", ""}}, {"setFirstWindowAlpha 0"}, 5},
+        {{{"windowOpacity", 5}, {"colorHex", "#FF8000"}},
+         {"setFirstWindowAlpha 1", "setMainWindowColor " + black},
+         5},
+    };
+    for (const auto& [extra, expected, level] : cases) {
+        json config = {{"isEnterpriseApp", true}};
+        config.update(extra);
+        givenPlist("EnterpriseSettings", config);
+        settings.setWindowLevel(5);
+        settings.setIsWindowColorSystem(true);
         RecordingDelegate delegate;
-        manager.setDefaultSettings(delegate);
-        EXPECT_EQ(delegate.events.front(), "setFirstWindowLevel 0");
-        EXPECT_EQ(settings.windowLevel(), 0);
+        VLCorvaManager().setDefaultSettings(delegate);
+        Events window(
+            delegate.events.begin(),
+            std::ranges::find(delegate.events, "post ShowHideToolbarButtonNotification hide=0"));
+        std::erase(window, "setFirstWindowShadow 0");
+        EXPECT_EQ(window, expected) << extra;
+        EXPECT_EQ(settings.windowLevel(), level) << extra;
     }
-    for (json level : {json(3), json(0), json(-1), json(1.0e30), json("1")}) {
-        givenPlist("EnterpriseSettings", {{"isEnterpriseApp", true}, {"windowLevel", level}});
-        RecordingDelegate delegate;
-        manager.setDefaultSettings(delegate);
-        EXPECT_EQ(delegate.events.front(), "setFirstWindowShadow 0") << level;
-        EXPECT_EQ(settings.windowLevel(), 0) << level;
-    }
-    // A real number is read as an integer.
-    givenPlist("EnterpriseSettings", {{"isEnterpriseApp", true}, {"windowLevel", 1.7}});
-    RecordingDelegate delegate;
-    manager.setDefaultSettings(delegate);
-    EXPECT_EQ(delegate.events.front(), "setFirstWindowLevel 3");
-    EXPECT_EQ(storeFile("settings.json")["windowLevelKey"], 3);
-}
-
-TEST(VLCorvaManager, UnreadableColourIsBlackAndOpacityStaysAFraction) {
-    const Color black = Color::rgb(0, 0, 0, 1.0, Color::Space::CalibratedRGB);
-    VLCorvaManager manager;
-    VLSettingsManager& settings = VLSettingsManager::sharedManager();
-    settings.setIsWindowColorSystem(true);
-    givenPlist("EnterpriseSettings",
-               {{"isEnterpriseApp", true}, {"colorHex", "#FF8000"}, {"windowOpacity", 5}});
-    RecordingDelegate delegate;
-    manager.setDefaultSettings(delegate);
-    EXPECT_EQ(delegate.events.at(1), "setFirstWindowAlpha 1");
-    EXPECT_EQ(delegate.events.at(2), "setMainWindowColor " + stringRepresentation(black));
-    EXPECT_EQ(settings.windowColor(), black);
+    // The unreadable colour (last case) is black, and stored as the window's own colour.
+    EXPECT_EQ(settings.windowColor(), Color::rgb(0, 0, 0, 1.0, Color::Space::CalibratedRGB));
     EXPECT_FALSE(settings.isWindowColorSystem());
-    json saved = storeFile("settings.json");
-    EXPECT_EQ(saved["windowColor"], stringRepresentation(black));
-    EXPECT_EQ(saved["windowOpacityKey"], 1.0);
-
-    // An empty colour is no colour: the window keeps its own.
-    givenPlist("EnterpriseSettings",
-               {{"isEnterpriseApp", true}, {"colorHex", ""}, {"windowOpacity", -3}});
-    RecordingDelegate again;
-    manager.setDefaultSettings(again);
-    EXPECT_EQ(again.events.at(1), "setFirstWindowAlpha 0");
-    EXPECT_FALSE(again.events.at(2).starts_with("setMainWindowColor"));
+    EXPECT_EQ(storeFile("settings.json")["windowColor"], black);
+    EXPECT_EQ(storeFile("settings.json")["windowOpacityKey"], 1.0);
 }
 
 TEST(VLCorvaManager, HostileValuesAreLoggedAndSkipped) {
@@ -301,13 +210,13 @@ TEST(VLCorvaManager, HostileValuesAreLoggedAndSkipped) {
         EXPECT_TRUE(log.contains(key)) << key;
     }
     for (const std::string& event : delegate.events) {
-        EXPECT_FALSE(event.starts_with("setMainWindowColor")) << event;
-        EXPECT_FALSE(event.starts_with("post setCustomUserAnget")) << event;
-        EXPECT_FALSE(event.starts_with("setDefaultWindowSize")) << event;
+        EXPECT_FALSE(event.starts_with("setMainWindowColor") ||
+                     event.starts_with("post setCustomUserAnget") ||
+                     event.starts_with("setDefaultWindowSize"))
+            << event;
     }
     EXPECT_EQ(delegate.events.back(), "setBookmark 1");
-    EXPECT_NE(std::find(delegate.events.begin(), delegate.events.end(), "setMainWindowTitle 0"),
-              delegate.events.end());
+    EXPECT_NE(std::ranges::find(delegate.events, "setMainWindowTitle 0"), delegate.events.end());
     EXPECT_FALSE(storeFile("settings.json").contains("main_url"));
     EXPECT_EQ(storeFile("whitelist.json")["pattern"], (json{"ok.test", "also.test"}));
     // The rest was still applied.
@@ -315,37 +224,39 @@ TEST(VLCorvaManager, HostileValuesAreLoggedAndSkipped) {
     EXPECT_EQ(savedDefaults()["DockBadge"], true);
 }
 
-TEST(VLCorvaManager, OtherBuildsApplyNothing) {
-    // A creation-tool build, and an enterprise file that is not marked as one.
-    json config = fullConfiguration();
-    config["isEnterpriseApp"] = false;
-    givenPlist("EnterpriseSettings", config);
-    givenPlist("CorvaCreationToolSettings",
-               {{"isCreatedByCorvaCreationTool", true}, {"defaultWindowSize", "800x600"}});
-    RecordingDelegate delegate;
-    VLCorvaManager::sharedManager(delegate);
-    EXPECT_TRUE(delegate.events.empty());
-    for (const char* file : {"settings.json", "behavior.json", "whitelist.json"}) {
-        EXPECT_FALSE(std::filesystem::exists(settingsFile(file))) << file;
-    }
-    EXPECT_FALSE(std::filesystem::exists(UserDefaults::standard().path()));
-}
-
-TEST(VLCorvaManager, MalformedEnterpriseFileAppliesNothing) {
+TEST(VLCorvaManager, OtherBuildsAndMalformedFilesApplyNothing) {
     givenUserChanges();
-    const std::string before = readFileBytes(settingsFile("settings.json"));
-    givenPlistBytes("EnterpriseSettings", "{\"isEnterpriseApp\": true}");
+    std::vector<std::string> before;
+    const std::vector<std::string> files = {
+        settingsFile("settings.json"), settingsFile("behavior.json"),
+        settingsFile("whitelist.json"), UserDefaults::standard().path()};
+    for (const std::string& file : files) {
+        before.push_back(readFileBytes(file));
+    }
+    json unmarked = fullConfiguration();
+    unmarked["isEnterpriseApp"] = false;
     LogCapture log;
-    RecordingDelegate delegate;
-    VLCorvaManager::sharedManager(delegate);
-    EXPECT_TRUE(delegate.events.empty());
-    EXPECT_EQ(readFileBytes(settingsFile("settings.json")), before);
+    for (int variant = 0; variant < 2; ++variant) {
+        if (variant == 0) {  // a creation-tool build, its enterprise file not marked as one
+            givenPlist("EnterpriseSettings", unmarked);
+            givenPlist("CorvaCreationToolSettings",
+                       {{"isCreatedByCorvaCreationTool", true}, {"defaultWindowSize", "800x600"}});
+        } else {
+            std::filesystem::remove(Bundle::main().resourcePath() +
+                                    "/CorvaCreationToolSettings.plist");
+            givenPlistBytes("EnterpriseSettings", "{\"isEnterpriseApp\": true}");
+        }
+        RecordingDelegate delegate;
+        VLCorvaManager().setDefaultSettings(delegate);
+        EXPECT_TRUE(delegate.events.empty()) << variant;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ(readFileBytes(files[i]), before[i]) << variant << files[i];
+        }
+    }
     EXPECT_TRUE(log.contains("EnterpriseSettings.plist"));
 }
 
 TEST(VLCorvaManager, BothBuildsApplyTheCreationToolDictionary) {
-    // The dictionary of a build marked both ways is the creation tool's, even for the
-    // enterprise apply.
     givenPlist("EnterpriseSettings", fullConfiguration());
     givenPlist("CorvaCreationToolSettings", {{"isCreatedByCorvaCreationTool", true},
                                              {"URL", "tool.test"},

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -11,6 +11,7 @@
 #include "browser/WindowRules.h"
 
 using nlohmann::json;
+using namespace nlohmann::literals;
 
 namespace {
 const char* kCreationTool = "CorvaCreationToolSettings";
@@ -18,61 +19,50 @@ const char* kEnterprise = "EnterpriseSettings";
 const Size kScreen{1920, 1080};
 }  // namespace
 
-TEST(VLCorvaManager, NoFilesMeanAPlainBuild) {
+TEST(VLCorvaManager, EachFlagComesFromItsOwnFileAndTheCreationToolDictionaryWins) {
+    struct Case {
+        json creationTool, enterprise;  // null: no file
+        bool creationToolBuild, enterpriseBuild, dictionary;
+        std::string appName;
+    };
+    const json tool = {{"isCreatedByCorvaCreationTool", true}, {"appName", "Tool"}};
+    const json acme = {{"isEnterpriseApp", true}, {"appName", "Acme"}};
+    // clang-format off
+    const std::vector<Case> cases = {
+        {nullptr, nullptr, false, false, false, "Default"},
+        // Each key counts only in its own file.
+        {{{"isEnterpriseApp", true}}, {{"isCreatedByCorvaCreationTool", true}}, false, false, true, "Default"},
+        {tool, nullptr, true, false, true, "Tool"},
+        {tool, acme, true, true, true, "Tool"},
+        // An unmarked creation-tool file leaves the enterprise one in charge; numbers are truths.
+        {{{"appName", "Tool"}}, {{"isEnterpriseApp", 1}, {"appName", "Acme"}}, false, true, true, "Acme"},
+        {{{"isCreatedByCorvaCreationTool", 0}}, {{"isEnterpriseApp", 0}}, false, false, true, "Default"},
+        {{{"isCreatedByCorvaCreationTool", false}}, nullptr, false, false, false, "Default"},
+    };
+    // clang-format on
     LogCapture log;
-    EXPECT_FALSE(VLCorvaManager::corvaCreationToolBuild());
-    EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
-    EXPECT_EQ(VLCorvaManager::settingDict(), std::nullopt);
-    EXPECT_EQ(VLCorvaManager::appName(), "Default");
+    for (const Case& c : cases) {
+        for (auto [name, contents] :
+             {std::pair{kCreationTool, c.creationTool}, {kEnterprise, c.enterprise}}) {
+            if (contents.is_null()) {
+                std::filesystem::remove(Bundle::main().resourcePath() + "/" + name + ".plist");
+            } else {
+                givenPlist(name, contents);
+            }
+        }
+        SCOPED_TRACE(c.creationTool.dump() + " " + c.enterprise.dump());
+        EXPECT_EQ(VLCorvaManager::corvaCreationToolBuild(), c.creationToolBuild);
+        EXPECT_EQ(VLCorvaManager::enterpriseBuild(), c.enterpriseBuild);
+        EXPECT_EQ(VLCorvaManager::settingDict().has_value(), c.dictionary);
+        EXPECT_EQ(VLCorvaManager::appName(), c.appName);
+    }
     EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), kScreen);
     EXPECT_TRUE(log.lines().empty()) << "a missing file is an ordinary build";
-}
-
-TEST(VLCorvaManager, EachFlagComesFromItsOwnFile) {
-    // The enterprise key in the creation-tool file does not count, and the other way round.
-    givenPlist(kCreationTool, {{"isEnterpriseApp", true}});
-    givenPlist(kEnterprise, {{"isCreatedByCorvaCreationTool", true}});
-    EXPECT_FALSE(VLCorvaManager::corvaCreationToolBuild());
-    EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
-
-    givenPlist(kCreationTool, {{"isCreatedByCorvaCreationTool", true}});
-    EXPECT_TRUE(VLCorvaManager::corvaCreationToolBuild());
-    EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
-
-    // Re-read on every call; a number reads as its truth.
-    givenPlist(kCreationTool, {{"isCreatedByCorvaCreationTool", false}});
-    givenPlist(kEnterprise, {{"isEnterpriseApp", 1}});
-    EXPECT_FALSE(VLCorvaManager::corvaCreationToolBuild());
-    EXPECT_TRUE(VLCorvaManager::enterpriseBuild());
-    givenPlist(kEnterprise, {{"isEnterpriseApp", 0}});
-    EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
 
     // Text is not a boolean here.
-    LogCapture log;
     givenPlist(kEnterprise, {{"isEnterpriseApp", "YES"}});
     EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
     EXPECT_TRUE(log.contains("\"isEnterpriseApp\" is not a boolean"));
-}
-
-TEST(VLCorvaManager, SettingDictPrefersTheCreationTool) {
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"appName", "Acme"}});
-    ASSERT_TRUE(VLCorvaManager::settingDict());
-    EXPECT_EQ((*VLCorvaManager::settingDict())["appName"], "Acme");
-    EXPECT_EQ(VLCorvaManager::appName(), "Acme");
-
-    // A creation-tool file that is not marked leaves the enterprise dictionary in charge.
-    givenPlist(kCreationTool, {{"appName", "Tool"}});
-    EXPECT_EQ(VLCorvaManager::appName(), "Acme");
-
-    givenPlist(kCreationTool, {{"isCreatedByCorvaCreationTool", true}, {"appName", "Tool"}});
-    EXPECT_EQ((*VLCorvaManager::settingDict())["appName"], "Tool");
-    EXPECT_EQ(VLCorvaManager::appName(), "Tool");
-
-    // Without an enterprise file and without the mark, the (absent) enterprise one is chosen.
-    givenPlist(kCreationTool, {{"isCreatedByCorvaCreationTool", false}});
-    std::filesystem::remove(Bundle::main().resourcePath() + "/EnterpriseSettings.plist");
-    EXPECT_EQ(VLCorvaManager::settingDict(), std::nullopt);
-    EXPECT_EQ(VLCorvaManager::appName(), "Default");
 }
 
 TEST(VLCorvaManager, UnreadableFilesAreLoggedOnceAndIgnored) {
@@ -85,37 +75,32 @@ TEST(VLCorvaManager, UnreadableFilesAreLoggedOnceAndIgnored) {
         EXPECT_EQ(VLCorvaManager::settingDict(), std::nullopt);
         EXPECT_EQ(VLCorvaManager::appName(), "Default");
     }
-    size_t enterpriseLines = 0, creationToolLines = 0;
-    for (const std::string& line : log.lines()) {
-        enterpriseLines += line.find("EnterpriseSettings.plist") != std::string::npos;
-        creationToolLines += line.find("CorvaCreationToolSettings.plist") != std::string::npos;
-    }
-    EXPECT_EQ(enterpriseLines, 1u);
-    EXPECT_EQ(creationToolLines, 1u);
-
+    auto linesNaming = [&](const char* file) {
+        return std::ranges::count_if(log.lines(), [&](const std::string& line) {
+            return line.find(file) != std::string::npos;
+        });
+    };
+    EXPECT_EQ(linesNaming("EnterpriseSettings.plist"), 1);
+    EXPECT_EQ(linesNaming("CorvaCreationToolSettings.plist"), 1);
     // An empty file too.
     givenPlistBytes(kEnterprise, "");
     EXPECT_FALSE(VLCorvaManager::enterpriseBuild());
 }
 
 TEST(VLCorvaManager, AppNameAndAlphaValue) {
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"windowOpacity", 0.8}});
-    EXPECT_EQ(VLCorvaManager::appName(), "Default");
-    EXPECT_DOUBLE_EQ(VLCorvaManager::alphaValue(), 0.8);
-
-    // Integers are numbers too.
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"windowOpacity", 0}, {"appName", ""}});
-    EXPECT_EQ(VLCorvaManager::alphaValue(), 0.0);
+    // Integers are numbers too; out of range, absent or text never leaves the window invisible.
+    for (auto [opacity, alpha] : std::vector<std::pair<json, double>>{
+             {0.8, 0.8}, {0, 0.0}, {5, 1.0}, {-0.5, 0.0}, {nullptr, 1.0}, {"0.8", 1.0}}) {
+        json config = {{"isEnterpriseApp", true}};
+        if (!opacity.is_null()) {
+            config["windowOpacity"] = opacity;
+        }
+        givenPlist(kEnterprise, config);
+        EXPECT_DOUBLE_EQ(VLCorvaManager::alphaValue(), alpha) << opacity;
+        EXPECT_EQ(VLCorvaManager::appName(), "Default");
+    }
+    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"appName", ""}});
     EXPECT_EQ(VLCorvaManager::appName(), "");
-
-    // Out of range or absent never makes the window invisible or undefined.
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"windowOpacity", 5}});
-    EXPECT_EQ(VLCorvaManager::alphaValue(), 1.0);
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"windowOpacity", -0.5}});
-    EXPECT_EQ(VLCorvaManager::alphaValue(), 0.0);
-    givenPlist(kEnterprise, {{"isEnterpriseApp", true}});
-    EXPECT_EQ(VLCorvaManager::alphaValue(), 1.0);
-
     LogCapture log;
     givenPlistBytes(kEnterprise,
                     "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
@@ -125,23 +110,18 @@ TEST(VLCorvaManager, AppNameAndAlphaValue) {
     EXPECT_EQ(VLCorvaManager::appName(), "Default");
     EXPECT_TRUE(log.contains("\"windowOpacity\" is not a finite number"));
     EXPECT_TRUE(log.contains("\"appName\" is not a string"));
-    givenPlist(kEnterprise, {{"windowOpacity", "0.8"}});
-    EXPECT_EQ(VLCorvaManager::alphaValue(), 1.0);
 }
 
 TEST(VLCorvaManager, WindowSizeText) {
-    using Sz = std::optional<Size>;
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("1024x768"), (Sz{{1024, 768}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize(" 1024 x 768 "), (Sz{{1024, 768}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("\t800x\n600"), (Sz{{800, 600}}));
-    // Trailing text is ignored, a third part too; the sides are read at float precision.
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("1024.5pt x 768pt"), (Sz{{1024.5, 768}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("800x600x400"), (Sz{{800, 600}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("+640x+480"), (Sz{{640, 480}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("1e3x5e2"), (Sz{{1000, 500}}));
-    EXPECT_EQ(VLCorvaManager::splitWindowSize("0.1x0.1"),
-              (Sz{{static_cast<float>(0.1), static_cast<float>(0.1)}}));
-
+    // Blanks around the parts, trailing text and a third part are ignored; float precision.
+    // clang-format off
+    for (auto [text, width, height] : std::vector<std::tuple<const char*, float, float>>{
+             {"1024x768", 1024, 768}, {" 1024 x 768 ", 1024, 768}, {"\t800x\n600", 800, 600},
+             {"1024.5pt x 768pt", 1024.5, 768}, {"800x600x400", 800, 600}, {"+640x+480", 640, 480},
+             {"1e3x5e2", 1000, 500}, {"0.1x0.1", 0.1f, 0.1f}}) {
+        // clang-format on
+        EXPECT_EQ(VLCorvaManager::splitWindowSize(text), (Size{width, height})) << text;
+    }
     LogCapture log;
     for (const char* bad : {"1024", "", "x", "1024X768", "1024x", "x768", "widexhigh", "-5x10",
                             "10x-5", "0x0", "1e39x10", "1e999x10", "infx10", "nanxnan"}) {
@@ -152,24 +132,25 @@ TEST(VLCorvaManager, WindowSizeText) {
 }
 
 TEST(VLCorvaManager, CreationToolWindowSize) {
-    // Not a creation-tool build: the screen, whatever the enterprise file says.
+    // Not a creation-tool build: the screen, whatever the enterprise or an unmarked file says.
     givenPlist(kEnterprise, {{"isEnterpriseApp", true}, {"defaultWindowSize", "800x600"}});
-    EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), kScreen);
     givenPlist(kCreationTool, {{"defaultWindowSize", "800x600"}});
     EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), kScreen);
-
-    givenPlist(kCreationTool,
-               {{"isCreatedByCorvaCreationTool", true}, {"defaultWindowSize", " 1280 x 720 "}});
-    EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), (Size{1280, 720}));
-    EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(Size{}), (Size{1280, 720}));
-
-    for (json value : {json(""), json("no size"), json(1024), json::array({1024, 768})}) {
-        givenPlist(kCreationTool,
-                   {{"isCreatedByCorvaCreationTool", true}, {"defaultWindowSize", value}});
-        EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), kScreen) << value;
+    for (auto [value, size] : std::vector<std::pair<json, Size>>{{" 1280 x 720 ", {1280, 720}},
+                                                                 {"", kScreen},
+                                                                 {"no size", kScreen},
+                                                                 {1024, kScreen},
+                                                                 {{1024, 768}, kScreen},
+                                                                 {nullptr, kScreen}}) {
+        json config = {{"isCreatedByCorvaCreationTool", true}};
+        if (!value.is_null()) {
+            config["defaultWindowSize"] = value;
+        }
+        givenPlist(kCreationTool, config);
+        EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), size) << value;
+        EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(Size{}),
+                  size == kScreen ? Size{} : size);
     }
-    givenPlist(kCreationTool, {{"isCreatedByCorvaCreationTool", true}});
-    EXPECT_EQ(VLCorvaManager::corvaCreationToolWindowSize(kScreen), kScreen);
 }
 
 TEST(VLCorvaManager, HexColourForwardsToTheScannerReading) {
@@ -184,16 +165,8 @@ TEST(VLCorvaManager, HexColourForwardsToTheScannerReading) {
 
 TEST(CorvaDictionary, WrongTypesReadAsAbsent) {
     LogCapture log;
-    CorvaDictionary d(json{{"flag", "true"},
-                           {"on", 2},
-                           {"off", 0.0},
-                           {"level", 2.9},
-                           {"negative", -1.5},
-                           {"huge", 1e300},
-                           {"text", 5},
-                           {"empty", ""},
-                           {"list", json::array({"a", 1, nullptr, "b", json::object()})},
-                           {"notList", "a"}});
+    CorvaDictionary d(R"({"flag": "true", "on": 2, "off": 0.0, "level": 2.9, "negative": -1.5,
+        "huge": 1e300, "text": 5, "empty": "", "list": ["a", 1, null, "b", {}], "notList": "a"})"_json);
     EXPECT_FALSE(d.boolean("flag"));
     EXPECT_TRUE(d.boolean("on"));
     EXPECT_FALSE(d.boolean("off"));

@@ -9,12 +9,11 @@
 #include "FileGuards.h"
 #include "app/VLCorvaManagerDelegate.h"
 #include "foundation/Bundle.h"
-#include "foundation/Files.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/Plist.h"
 #include "maintenance/ColorString.h"
 
-// Writes Resources/<name>.plist of the test bundle as an XML property list.
+// Writes Resources/<name>.plist of the test bundle: a dictionary as XML, or raw bytes.
 inline void givenPlist(const std::string& name, const nlohmann::json& dictionary) {
     writeFileBytes(Bundle::main().resourcePath() + "/" + name + ".plist", Plist::toXml(dictionary));
 }
@@ -26,26 +25,25 @@ inline void givenPlistBytes(const std::string& name, const std::string& bytes) {
 class RecordingDelegate : public VLCorvaManagerDelegate {
   public:
     std::vector<std::string> events;
-    // Called after each event is recorded (to look at the stores at that moment).
+    // Runs after each event is recorded, to look at the stores at that moment.
     std::function<void(const std::string&)> onEvent;
 
     RecordingDelegate() {
         observer_ =
             NotificationCenter::defaultCenter().addObserver("", [this](const Notification& n) {
-                std::ostringstream line;
-                line << "post " << n.name;
+                std::string line = "post " + n.name;
                 if (auto text = n.objectAs<std::string>()) {
-                    line << " " << *text;
+                    line += " " + *text;
                 }
                 if (auto hide = n.info<bool>("hide")) {
-                    line << " hide=" << *hide;
+                    line += " hide=" + std::to_string(*hide);
                 }
-                record(line.str());
+                record(line);
             });
     }
 
     void setMainWindowColor(const Color& color) override {
-        record("setMainWindowColor " + stringRepresentation(color));
+        record("setMainWindowColor", stringRepresentation(color));
     }
     void setMainWindowTitle(bool hidden) override { record("setMainWindowTitle", hidden); }
     void setMainWindowTitleIcon(bool hidden) override { record("setMainWindowTitleIcon", hidden); }
@@ -56,25 +54,24 @@ class RecordingDelegate : public VLCorvaManagerDelegate {
     void setMobileDesktopOption(bool show) override { record("setMobileDesktopOption", show); }
     void setBookmark(bool hide) override { record("setBookmark", hide); }
     void setDefaultWindowSize(Size size) override {
-        std::ostringstream line;
-        line << "setDefaultWindowSize " << size.width << "x" << size.height;
-        record(line.str());
+        record("setDefaultWindowSize", size.width, 'x', size.height);
     }
     void setFirstWindowLevel(long level) override { record("setFirstWindowLevel", level); }
     void setFirstWindowShadow(bool shadow) override { record("setFirstWindowShadow", shadow); }
     void setFirstWindowAlpha(double alpha) override { record("setFirstWindowAlpha", alpha); }
 
   private:
-    template <class T>
-    void record(const std::string& name, T value) {
+    template <class... T>
+    void record(const std::string& name, const T&... values) {
         std::ostringstream line;
-        line << name << " " << value;
-        record(line.str());
-    }
-    void record(const std::string& line) {
-        events.push_back(line);
+        line << name;
+        if constexpr (sizeof...(values) > 0) {
+            line << ' ';
+            (line << ... << values);
+        }
+        events.push_back(line.str());
         if (onEvent) {
-            onEvent(line);
+            onEvent(events.back());
         }
     }
 
