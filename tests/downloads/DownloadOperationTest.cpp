@@ -13,6 +13,7 @@
 #include "downloads/DownloadCookieJar.h"
 #include "downloads/VLDownloadQueue.h"
 #include "foundation/Files.h"
+#include "foundation/GObjectPtr.h"
 
 namespace {
 using Status = VLDownloadOperation::Status;
@@ -55,6 +56,18 @@ class DownloadOperationIT : public ::testing::Test {
         operation->setFileName(name);
         operation->setFinishedHandler([this] { ++finishedCount_; });
         return operation;
+    }
+
+    // `path` answers with what the test feeds into `body`, chunked unless a length is given.
+    void serveFed(const std::string& path, FedBody& body,
+                  std::optional<int64_t> length = std::nullopt, unsigned status = 200) {
+        server_.handle(path, [&body, length, status](const LocalHttpServer::Request&) {
+            LocalHttpServer::Response response;
+            response.status = status;
+            response.next = body.producer();
+            response.contentLength = length;
+            return response;
+        });
     }
 
     static bool waitFinished(const std::shared_ptr<VLDownloadOperation>& operation) {
@@ -105,12 +118,8 @@ TEST_F(DownloadOperationIT, KnownLengthFileAppearsWholeBeforeCompletionAndIsWrit
     EXPECT_EQ(statusAt100, Status::Running) << "the file was there before the transfer ended";
     EXPECT_EQ(readFileBytes(path), "marker") << "the file was written twice";
     EXPECT_EQ(countFilesIn(folder_), 1u) << "no temporary file left";
-    EXPECT_EQ(operation->downloaded(), static_cast<int64_t>(body.size()));
     EXPECT_EQ(operation->expectedLength(), static_cast<int64_t>(body.size()));
-    EXPECT_DOUBLE_EQ(operation->getProgress(), 100);
     EXPECT_FALSE(operation->isCanceled());
-    ASSERT_FALSE(delegate->progress.empty());
-    EXPECT_EQ(delegate->progress.back(), 100);
     for (size_t i = 1; i < delegate->progress.size(); ++i) {
         EXPECT_GT(delegate->progress[i], delegate->progress[i - 1]);
     }
@@ -123,11 +132,7 @@ TEST_F(DownloadOperationIT, KnownLengthFileAppearsWholeBeforeCompletionAndIsWrit
 
 TEST_F(DownloadOperationIT, UnknownLengthReportsNegativeProgressAndAppearsOnlyAtTheEnd) {
     FedBody body(server_);
-    server_.handle("/stream", [&](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.next = body.producer();  // chunked: no length
-        return response;
-    });
+    serveFed("/stream", body);
     auto operation = download("/stream", "stream.txt");
     auto delegate = std::make_shared<RecordingDelegate>();
     operation->setDelegate(delegate);
@@ -156,12 +161,7 @@ TEST_F(DownloadOperationIT, UnknownLengthReportsNegativeProgressAndAppearsOnlyAt
 TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
     LogCapture log;
     FedBody body(server_);
-    server_.handle("/slow", [&](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.contentLength = 10'000'000;
-        response.next = body.producer();
-        return response;
-    });
+    serveFed("/slow", body, 10'000'000);
     auto operation = download("/slow", "slow.bin");
     writeFileBytes(operation->path(), "saved before");
     auto delegate = std::make_shared<RecordingDelegate>();
@@ -194,11 +194,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
 
 TEST_F(DownloadOperationIT, DestroyingTheQueueStopsItsDownloadsWithoutWaitingForThem) {
     FedBody body(server_);
-    server_.handle("/held", [&](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.next = body.producer();
-        return response;
-    });
+    serveFed("/held", body);
     auto running = download("/held", "running.bin");
     auto waiting = download("/held", "waiting.bin");
     {
@@ -222,50 +218,13 @@ TEST_F(DownloadOperationIT, DestroyingTheQueueStopsItsDownloadsWithoutWaitingFor
     EXPECT_EQ(finishedCount_, 2);
 }
 
-TEST_F(DownloadOperationIT, HttpErrorWritesNoFileEvenWhenTheErrorPageNeverEnds) {
-    LogCapture log;
-    server_.handle("/missing.pdf", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.status = 404;
-        response.contentType = "text/html";
-        response.body = "<html>Not Found</html>";
-        return response;
-    });
-    server_.handle("/broken", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.status = 500;
-        response.next = [] { return std::optional<std::string>(std::string(4096, 'e')); };
-        return response;
-    });
-    auto missing = download("/missing.pdf", "report.pdf");
-    writeFileBytes(missing->path(), "the old report");
-    auto broken = download("/broken", "broken.bin");
-    queue_.addDownloadOperation(missing);
-    queue_.addDownloadOperation(broken);
-    ASSERT_TRUE(waitFinished(missing));
-    ASSERT_TRUE(waitFinished(broken));
-
-    EXPECT_EQ(readFileBytes(missing->path()), "the old report");
-    EXPECT_FALSE(Files::exists(broken->path()));
-    EXPECT_EQ(countFilesIn(folder_), 1u);
-    EXPECT_FALSE(missing->isCanceled());
-    EXPECT_FALSE(broken->isCanceled());
-    EXPECT_TRUE(log.contains("HTTP 404 Not Found"));
-    EXPECT_TRUE(log.contains("HTTP 500"));
-    EXPECT_EQ(finishedCount_, 2);
-}
-
 TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
     std::vector<std::unique_ptr<FedBody>> bodies;
     std::vector<std::shared_ptr<VLDownloadOperation>> operations;
     for (int i = 0; i < 6; ++i) {
         const std::string path = "/slow" + std::to_string(i);
         bodies.push_back(std::make_unique<FedBody>(server_));
-        server_.handle(path, [&, i](const LocalHttpServer::Request&) {
-            LocalHttpServer::Response response;
-            response.next = bodies[i]->producer();
-            return response;
-        });
+        serveFed(path, *bodies.back());
         operations.push_back(download(path, "file" + std::to_string(i)));
         queue_.addDownloadOperation(operations.back());
     }
@@ -306,16 +265,22 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
     EXPECT_EQ(finishedCount_, 6);
 }
 
-TEST_F(DownloadOperationIT, RequestTakesPrecedenceAndMalformedRequestsAreRefused) {
+TEST_F(DownloadOperationIT, RequestTakesPrecedenceCarriesTheJarsCookiesAndMalformedIsRefused) {
     LogCapture log;
     server_.serve("/from-url", "url body");
-    server_.serve("/from-request", "request body");
+    server_.handle("/from-request", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.body = "request body";
+        response.headers = {{"Set-Cookie", "fromdownload=3; Path=/"}};
+        return response;
+    });
+    // As the web engine's cookies are copied in, and a page response's cookies stored.
+    SoupCookie* engineCookie = soup_cookie_new("session", "abc", "127.0.0.1", "/", -1);
+    DownloadCookieJar::add(engineCookie);
+    soup_cookie_free(engineCookie);
+    DownloadCookieJar::storeCookies(server_.url("/page"),
+                                    {"fromresponse=1; Path=/", "foreign=2; Domain=example.com"});
     auto operation = download("/from-url", "chosen.txt");
-    EXPECT_DOUBLE_EQ(operation->getProgress(), 0) << "no transfer yet";
-    EXPECT_EQ(operation->downloaded(), 0);
-    EXPECT_EQ(operation->downloadStatus(), Status::Suspended);
-    EXPECT_EQ(operation->expectedLength(), std::nullopt);
-    EXPECT_FALSE(operation->isCanceled());
     operation->setRequest(
         DownloadRequest{server_.url("/from-request"), "GET", {{"X-Sitebox", "yes"}}});
     queue_.addDownloadOperation(operation);
@@ -324,14 +289,21 @@ TEST_F(DownloadOperationIT, RequestTakesPrecedenceAndMalformedRequestsAreRefused
     EXPECT_EQ(server_.requestCount("/from-url"), 0u);
     ASSERT_EQ(server_.requestCount("/from-request"), 1u);
     EXPECT_EQ(server_.requests()[0].header("x-sitebox"), "yes");
+    std::string cookies = server_.requests()[0].header("Cookie").value_or("");
+    EXPECT_NE(cookies.find("session=abc"), std::string::npos) << cookies;
+    EXPECT_NE(cookies.find("fromresponse=1"), std::string::npos) << cookies;
+    EXPECT_EQ(cookies.find("foreign"), std::string::npos) << cookies;
+    // The download's own Set-Cookie went into the shared jar.
+    GUri* uri =
+        g_uri_parse(server_.url("/").c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), nullptr);
+    GCharPtr stored(soup_cookie_jar_get_cookies(DownloadCookieJar::shared(), uri, TRUE));
+    g_uri_unref(uri);
+    EXPECT_NE(std::string(stored ? stored.get() : "").find("fromdownload=3"), std::string::npos);
 
+    // Refused before anything is sent (each kind of fault is checked in the unit tests).
     const std::vector<DownloadRequest> hostile = {
         {server_.url("/from-url"), "GET", {{"X-Evil", "a\r\nHost: elsewhere"}}},
-        {server_.url("/from-url"), "GET / HTTP/1.0\r\n", {}},
-        {server_.url("/from-url"), "GET", {{"Bad:Name", "x"}}},
         {"file:///etc/passwd", "GET", {}},
-        {"not a url", "GET", {}},
-        {"http:///no-host", "GET", {}},
     };
     std::vector<std::shared_ptr<VLDownloadOperation>> refused;
     for (size_t i = 0; i < hostile.size(); ++i) {
@@ -346,60 +318,47 @@ TEST_F(DownloadOperationIT, RequestTakesPrecedenceAndMalformedRequestsAreRefused
     }
     EXPECT_EQ(server_.requests().size(), 1u) << "nothing malformed was sent";
     EXPECT_TRUE(log.contains("control characters"));
-    EXPECT_TRUE(log.contains("not a valid method"));
-    EXPECT_TRUE(log.contains("not a valid header name"));
     EXPECT_TRUE(log.contains("not an http or https URL: \"file:///etc/passwd\""));
-    EXPECT_TRUE(log.contains("not an http or https URL: \"not a url\""));
-    EXPECT_TRUE(log.contains("not an http or https URL: \"http:///no-host\""));
 }
 
-TEST_F(DownloadOperationIT, DownloadsSendTheSharedJarsCookiesAndStoreNewOnes) {
-    server_.handle("/private.zip", [](const LocalHttpServer::Request&) {
+TEST_F(DownloadOperationIT, HttpErrorFullDiskOrUnwritableFolderEndWithNothingPartial) {
+    LogCapture log;
+    server_.handle("/missing.pdf", [](const LocalHttpServer::Request&) {
         LocalHttpServer::Response response;
-        response.body = "members only";
-        response.headers = {{"Set-Cookie", "fromdownload=3; Path=/"}};
+        response.status = 404;
+        response.body = "<html>Not Found</html>";
         return response;
     });
-    // As the web engine's cookies are copied in, and a page response's cookies stored.
-    SoupCookie* engineCookie = soup_cookie_new("session", "abc", "127.0.0.1", "/", -1);
-    DownloadCookieJar::add(engineCookie);
-    soup_cookie_free(engineCookie);
-    DownloadCookieJar::storeCookies(server_.url("/page"),
-                                    {"fromresponse=1; Path=/", "foreign=2; Domain=example.com"});
-
-    auto operation = download("/private.zip", "private.zip");
-    queue_.addDownloadOperation(operation);
-    ASSERT_TRUE(waitFinished(operation));
-    ASSERT_EQ(server_.requestCount("/private.zip"), 1u);
-    std::string cookies = server_.requests()[0].header("Cookie").value_or("");
-    EXPECT_NE(cookies.find("session=abc"), std::string::npos) << cookies;
-    EXPECT_NE(cookies.find("fromresponse=1"), std::string::npos) << cookies;
-    EXPECT_EQ(cookies.find("foreign"), std::string::npos) << cookies;
-
-    // The download's own Set-Cookie went into the shared jar.
-    GUri* uri =
-        g_uri_parse(server_.url("/").c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), nullptr);
-    char* stored = soup_cookie_jar_get_cookies(DownloadCookieJar::shared(), uri, TRUE);
-    EXPECT_NE(std::string(stored ? stored : "").find("fromdownload=3"), std::string::npos);
-    g_free(stored);
-    g_uri_unref(uri);
-}
-
-TEST_F(DownloadOperationIT, FullDiskOrUnwritableFolderEndsCompletedWithNothingPartial) {
-    LogCapture log;
-    const std::string body = patternBytes(512 * 1024, 2);
-    server_.serve("/big.bin", body);
-    auto operation = download("/big.bin", "big.bin");
-    writeFileBytes(operation->path(), "kept");
+    server_.handle("/broken", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;  // an error page that never ends
+        response.status = 500;
+        response.next = [] { return std::optional<std::string>(std::string(4096, 'e')); };
+        return response;
+    });
+    server_.serve("/big.bin", std::string(512 * 1024, 'b'));
+    auto missing = download("/missing.pdf", "report.pdf");
+    auto broken = download("/broken", "broken.bin");
+    auto full = download("/big.bin", "big.bin");
+    writeFileBytes(missing->path(), "the old report");
+    writeFileBytes(full->path(), "kept");
+    queue_.addDownloadOperation(missing);
+    queue_.addDownloadOperation(broken);
+    ASSERT_TRUE(waitFinished(missing));
+    ASSERT_TRUE(waitFinished(broken));
     {
         FileSizeLimit limit(64 * 1024);
-        queue_.addDownloadOperation(operation);
-        ASSERT_TRUE(waitFinished(operation));
+        queue_.addDownloadOperation(full);
+        ASSERT_TRUE(waitFinished(full));
     }
-    EXPECT_EQ(readFileBytes(operation->path()), "kept");
-    EXPECT_EQ(countFilesIn(folder_), 1u) << "the temporary file is removed";
-    EXPECT_FALSE(operation->isCanceled());
-    EXPECT_TRUE(log.contains("cannot write " + operation->path()));
+    EXPECT_EQ(readFileBytes(missing->path()), "the old report");
+    EXPECT_FALSE(Files::exists(broken->path()));
+    EXPECT_EQ(readFileBytes(full->path()), "kept");
+    EXPECT_EQ(countFilesIn(folder_), 2u) << "no temporary file is left";
+    EXPECT_FALSE(missing->isCanceled() || broken->isCanceled() || full->isCanceled());
+    EXPECT_TRUE(log.contains("HTTP 404 Not Found"));
+    EXPECT_TRUE(log.contains("HTTP 500"));
+    EXPECT_TRUE(log.contains("cannot write " + full->path()));
+    EXPECT_EQ(finishedCount_, 3);
 
     const std::string locked = folder_ + "/locked";
     ASSERT_TRUE(Files::createDirectories(locked).empty());
