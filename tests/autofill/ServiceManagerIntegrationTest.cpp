@@ -7,14 +7,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "DBusCall.h"
-#include "FakeNotificationServer.h"
+#include "BusFixtures.h"
 #include "FileGuards.h"
-#include "HelperProcess.h"
-#include "KeyringDaemon.h"
 #include "LogCapture.h"
 #include "MainLoopWait.h"
-#include "PrivateBus.h"
 #include "TestHome.h"
 #include "autofill/HelperServiceFile.h"
 #include "autofill/VLServiceManager.h"

@@ -51,10 +51,9 @@ TEST(KeychainManager, SavedLoginIsOneWebFormItemFoundFromHttpAndHttps) {
     EXPECT_EQ(keychain.passwordFor("alice", asked), "s3cret");
     EXPECT_TRUE(keychain.credentialsExistsFor("alice", asked));
     EXPECT_FALSE(keychain.credentialsExistsFor("bob", asked));
-    auto list = keychain.credentialsWithSavedFor(asked);
-    ASSERT_TRUE(list);
     // The URL of each login is the one asked about, not one rebuilt from the item.
-    EXPECT_EQ(*list, (std::vector<Credentials>{Credentials("alice", "s3cret", asked)}));
+    EXPECT_EQ(keychain.credentialsWithSavedFor(asked),
+              (std::vector<Credentials>{Credentials("alice", "s3cret", asked)}));
 
     // Another scheme is another protocol text: not found.
     KeychainError error = KeychainError::unexpectedPasswordData();
@@ -72,15 +71,9 @@ TEST(KeychainManager, SavingAgainReplacesThePasswordOfThatAccountOnly) {
     ASSERT_TRUE(keychain.saveCredentials("two", "alice", url("http://site.example/again")));
     ASSERT_TRUE(keychain.saveCredentials("bobs", "bob", site));
     ASSERT_TRUE(keychain.saveCredentials("other", "alice", url("https://other.example/")));
-    auto items = store.items();
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(keychain.passwordFor("alice", site), "two");
-    EXPECT_EQ(keychain.passwordFor("bob", site), "bobs");
-    auto list = keychain.credentialsWithSavedFor(site);
-    ASSERT_TRUE(list);
-    ASSERT_EQ(list->size(), 2u);
-    EXPECT_EQ((*list)[0].username(), "alice");
-    EXPECT_EQ((*list)[1].username(), "bob");
+    EXPECT_EQ(store.items().size(), 3u);
+    EXPECT_EQ(keychain.credentialsWithSavedFor(site),
+              (std::vector<Credentials>{{"alice", "two", site}, {"bob", "bobs", site}}));
 
     // Empty username and password are a login like any other.
     ASSERT_TRUE(keychain.saveCredentials("", "", site));
@@ -99,9 +92,7 @@ TEST(KeychainManager, UrlWithoutHostOrSchemeStoresNothingAndAnswersEmpty) {
         EXPECT_TRUE(keychain.deleteCredentialsFor("alice", noSite, &error));
         EXPECT_FALSE(keychain.credentialsExistsFor("alice", noSite));
         EXPECT_EQ(keychain.passwordFor("alice", noSite, &error), "");
-        auto list = keychain.credentialsWithSavedFor(noSite, &error);
-        ASSERT_TRUE(list);
-        EXPECT_TRUE(list->empty());
+        EXPECT_EQ(keychain.credentialsWithSavedFor(noSite, &error), std::vector<Credentials>{});
         // Nothing was set in the error slot.
         EXPECT_EQ(error, KeychainError::unexpectedPasswordData());
     }
@@ -123,13 +114,12 @@ TEST(KeychainManager, ExplicitPortIsPartOfTheItemButNotOfQueriesWithoutOne) {
 
     ASSERT_TRUE(keychain.saveCredentials("plain", "bob", url("https://site.example/")));
     EXPECT_EQ(keychain.passwordFor("bob", url("https://site.example:8443/")), std::nullopt);
-    auto ported = keychain.credentialsWithSavedFor(url("https://site.example:8443/"));
-    ASSERT_TRUE(ported);
-    ASSERT_EQ(ported->size(), 1u);
-    EXPECT_EQ(ported->front().username(), "alice");
-    auto all = keychain.credentialsWithSavedFor(url("https://site.example/"));
-    ASSERT_TRUE(all);
-    EXPECT_EQ(all->size(), 2u);
+    Url ported = url("https://site.example:8443/");
+    EXPECT_EQ(keychain.credentialsWithSavedFor(ported),
+              (std::vector<Credentials>{{"alice", "ported", ported}}));
+    Url plain = url("https://site.example/");
+    EXPECT_EQ(keychain.credentialsWithSavedFor(plain),
+              (std::vector<Credentials>{{"alice", "ported", plain}, {"bob", "plain", plain}}));
 
     // Saving from the port-less URL finds the ported item and updates it: no new item.
     ASSERT_TRUE(keychain.saveCredentials("changed", "alice", url("https://site.example/")));
@@ -199,61 +189,48 @@ TEST(KeychainManager, PasswordDataThatIsNotTextIsUnexpected) {
     store.insert(item(site, std::string("no account")));
     store.insert(item(account("good"), std::string("gr\xc3\xbcn")));
 
-    Url url1 = url("https://site.example/");
-    KeychainError error = KeychainError::noPassword();
-    EXPECT_EQ(keychain.passwordFor("binary", url1, &error), std::nullopt);
-    EXPECT_EQ(error, KeychainError::unexpectedPasswordData());
-    error = KeychainError::noPassword();
-    EXPECT_EQ(keychain.passwordFor("nodata", url1, &error), std::nullopt);
-    EXPECT_EQ(error, KeychainError::unexpectedPasswordData());
-    EXPECT_EQ(keychain.passwordFor("good", url1), "gr\xc3\xbcn");
-
+    Url page = url("https://site.example/");
+    for (const char* unreadable : {"binary", "nodata"}) {
+        KeychainError error = KeychainError::noPassword();
+        EXPECT_EQ(keychain.passwordFor(unreadable, page, &error), std::nullopt);
+        EXPECT_EQ(error, KeychainError::unexpectedPasswordData());
+    }
     // The list skips what it cannot read.
-    auto list = keychain.credentialsWithSavedFor(url1);
-    ASSERT_TRUE(list);
-    EXPECT_EQ(*list, (std::vector<Credentials>{Credentials("good", "gr\xc3\xbcn", url1)}));
+    EXPECT_EQ(keychain.credentialsWithSavedFor(page),
+              (std::vector<Credentials>{Credentials("good", "gr\xc3\xbcn", page)}));
 }
 
 TEST(KeychainManager, FullListRebuildsEachUrlFromProtocolServerAndPort) {
     InMemoryKeychainStore store;
     KeychainManager keychain(store);
-    store.insert(item(
-        withAttributes({{"protocol", "https"}, {"server", "a.example"}, {"account", "ann"}}), "1"));
-    store.insert(item(
-        withAttributes(
-            {{"protocol", "ftp"}, {"server", "b.example"}, {"account", "ben"}, {"port", "21"}}),
-        "2"));
-    store.insert(item(
-        withAttributes(
-            {{"protocol", "https"}, {"server", "c.example"}, {"account", "cat"}, {"port", "0"}}),
-        "3"));
-    store.insert(
-        item(withAttributes(
-                 {{"protocol", "https"}, {"server", "::1"}, {"account", "dan"}, {"port", "8443"}}),
-             "4"));
-    // Skipped: no account, no server, a server that makes no URL, data that is not text, and
-    // an item that is not synchronizable.
-    store.insert(item(withAttributes({{"protocol", "https"}, {"server", "e.example"}}), "5"));
-    store.insert(item(withAttributes({{"protocol", "https"}, {"account", "fay"}}), "6"));
-    store.insert(item(
-        withAttributes({{"protocol", "https"}, {"server", "bad host"}, {"account", "gus"}}), "7"));
-    store.insert(
-        item(withAttributes({{"protocol", "https"}, {"server", "h.example"}, {"account", "hal"}}),
-             std::string("\xc0", 1)));
+    using Item = std::pair<KeychainAttributes, std::optional<std::string>>;
+    for (const auto& [attributes, data] : std::vector<Item>{
+             {{{"protocol", "https"}, {"server", "a.example"}, {"account", "ann"}}, "1"},
+             {{{"protocol", "ftp"}, {"server", "b.example"}, {"account", "ben"}, {"port", "21"}},
+              "2"},
+             {{{"protocol", "https"}, {"server", "c.example"}, {"account", "cat"}, {"port", "0"}},
+              "3"},
+             {{{"protocol", "https"}, {"server", "::1"}, {"account", "dan"}, {"port", "8443"}},
+              "4"},
+             // Skipped: no account, no server, a server that makes no URL, data that is not text.
+             {{{"protocol", "https"}, {"server", "e.example"}}, "5"},
+             {{{"protocol", "https"}, {"account", "fay"}}, "6"},
+             {{{"protocol", "https"}, {"server", "bad host"}, {"account", "gus"}}, "7"},
+             {{{"protocol", "https"}, {"server", "h.example"}, {"account", "hal"}},
+              std::string("\xc0", 1)}}) {
+        store.insert(item(withAttributes(attributes), data));
+    }
+    // Not synchronizable: not one of ours.
     store.insert(item({{"class", "internet-password"},
                        {"protocol", "https"},
                        {"server", "i.example"},
                        {"account", "ivy"}},
                       "9"));
-
-    auto all = keychain.allSavedCredentialsAndReturnError();
-    ASSERT_TRUE(all);
-    EXPECT_EQ(*all, (std::vector<Credentials>{
-                        Credentials("ann", "1", url("https://a.example")),
-                        Credentials("ben", "2", url("ftp://b.example:21")),
-                        Credentials("cat", "3", url("https://c.example")),
-                        Credentials("dan", "4", url("https://[::1]:8443")),
-                    }));
+    EXPECT_EQ(keychain.allSavedCredentialsAndReturnError(),
+              (std::vector<Credentials>{Credentials("ann", "1", url("https://a.example")),
+                                        Credentials("ben", "2", url("ftp://b.example:21")),
+                                        Credentials("cat", "3", url("https://c.example")),
+                                        Credentials("dan", "4", url("https://[::1]:8443"))}));
 }
 
 TEST(KeychainManager, ConcurrentSavesOfOneAccountMakeOneItem) {

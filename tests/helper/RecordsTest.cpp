@@ -1,42 +1,18 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "RecordBuilders.h"
 #include "helper/RecordCoding.h"
 #include "helper/VLCredentials.h"
-#include "helper/VLNotificationInfo.h"
 #include "helper/WireValue.h"
 
 namespace {
-Url url(const std::string& text) {
-    return *Url::parse(text);
-}
-
-VLNotificationActionInfo action(std::optional<std::string> identifier,
-                                std::optional<std::string> title) {
-    VLNotificationActionInfo info;
-    info.setIdentifier(std::move(identifier));
-    info.setTitle(std::move(title));
-    return info;
-}
-
-VLNotificationInfo fullNotification() {
-    VLNotificationInfo info;
-    info.setTitle("New mail");
-    info.setSubTitle("mail.example");
-    info.setMessage("Hello \xe2\x9c\x89");
-    info.setIdentifier("6F9619FF-8B86-D011-B42D-00C04FC964FF");
-    info.setActions(std::vector{action("reply", "Reply"), action("archive", std::nullopt)});
-    return info;
-}
-
-// Builds an a{sv} from GVariant text such as "{'title': <'x'>}".
-VariantRef parsed(const char* text) {
+// Builds a value from GVariant text such as "{'title': <'x'>}".
+VariantRef parsed(const std::string& text) {
     GError* error = nullptr;
-    GVariant* value = g_variant_parse(nullptr, text, nullptr, nullptr, &error);
+    GVariant* value = g_variant_parse(nullptr, text.c_str(), nullptr, nullptr, &error);
     EXPECT_TRUE(value) << (error ? error->message : "");
-    if (error) {
-        g_error_free(error);
-    }
+    g_clear_error(&error);
     return VariantRef::adopt(value);
 }
 
@@ -51,178 +27,149 @@ std::vector<std::string> keysOf(const VariantRef& dictionary) {
 }
 
 template <class Record>
-std::optional<Record> decode(const char* text, std::string* refusal = nullptr) {
-    VariantRef value = parsed(text);
-    return RecordCoding::decode<Record>(value.get(), refusal);
+std::optional<Record> decode(const std::string& text, std::string* refusal = nullptr) {
+    return RecordCoding::decode<Record>(parsed(text).get(), refusal);
 }
+
+template <class Record>
+std::optional<Record> roundTrip(const Record& record) {
+    return RecordCoding::decode<Record>(RecordCoding::encode(record).get(), nullptr);
+}
+
+VLCredentials login(std::optional<std::string> username, std::optional<std::string> password,
+                    std::optional<Url> url) {
+    VLCredentials credentials;
+    credentials.setUsername(std::move(username));
+    credentials.setPassword(std::move(password));
+    credentials.setUrl(std::move(url));
+    return credentials;
+}
+
+using Keys = std::vector<std::string>;
 }  // namespace
 
 TEST(Records, EncodeAndDecodeKeepEveryFieldAndEveryAbsence) {
-    VLNotificationInfo full = fullNotification();
-    VariantRef encoded = RecordCoding::encode(full);
-    EXPECT_STREQ(g_variant_get_type_string(encoded.get()), "a{sv}");
-    EXPECT_EQ(keysOf(encoded),
-              (std::vector<std::string>{"title", "subTitle", "message", "identifier", "actions"}));
-    EXPECT_EQ(RecordCoding::decode<VLNotificationInfo>(encoded.get(), nullptr), full);
+    VLNotificationInfo full = notification("6F9619FF-8B86-D011-B42D-00C04FC964FF",
+                                           {action("reply", "Reply"), action("archive", {})});
+    full.setMessage("Hello \xe2\x9c\x89");
+    EXPECT_STREQ(g_variant_get_type_string(RecordCoding::encode(full).get()), "a{sv}");
+    EXPECT_EQ(keysOf(RecordCoding::encode(full)),
+              (Keys{"title", "subTitle", "message", "identifier", "actions"}));
+    EXPECT_EQ(roundTrip(full), full);
+    EXPECT_EQ(keysOf(RecordCoding::encode(action("id", "Title"))), (Keys{"title", "identifier"}));
 
     // Absent fields are not written and come back absent; an empty array stays an empty array.
     VLNotificationInfo sparse;
     sparse.setIdentifier("id");
     sparse.setActions(std::vector<VLNotificationActionInfo>{});
-    VariantRef sparseEncoded = RecordCoding::encode(sparse);
-    EXPECT_EQ(keysOf(sparseEncoded), (std::vector<std::string>{"identifier", "actions"}));
-    auto sparseBack = RecordCoding::decode<VLNotificationInfo>(sparseEncoded.get(), nullptr);
-    ASSERT_TRUE(sparseBack);
-    EXPECT_EQ(*sparseBack, sparse);
-    ASSERT_TRUE(sparseBack->actions());
-    EXPECT_TRUE(sparseBack->actions()->empty());
-    EXPECT_FALSE(sparseBack->title());
+    EXPECT_EQ(keysOf(RecordCoding::encode(sparse)), (Keys{"identifier", "actions"}));
+    EXPECT_EQ(roundTrip(sparse), sparse);
 
-    VariantRef actionEncoded = RecordCoding::encode(action("id", "Title"));
-    EXPECT_EQ(keysOf(actionEncoded), (std::vector<std::string>{"title", "identifier"}));
-
-    VLCredentials credentials;
-    credentials.setUsername("alice");
-    credentials.setPassword("p\xc3\xa4ss word");
-    credentials.setUrl(url("https://site.example:8443/login?next=%2F"));
-    VariantRef credentialsEncoded = RecordCoding::encode(credentials);
-    EXPECT_EQ(keysOf(credentialsEncoded),
-              (std::vector<std::string>{"username", "password", "url"}));
-    EXPECT_EQ(RecordCoding::decode<VLCredentials>(credentialsEncoded.get(), nullptr), credentials);
-    VLCredentials empty;
-    VariantRef emptyEncoded = RecordCoding::encode(empty);
-    EXPECT_EQ(g_variant_n_children(emptyEncoded.get()), 0u);
-    EXPECT_EQ(RecordCoding::decode<VLCredentials>(emptyEncoded.get(), nullptr), empty);
+    VLCredentials credentials =
+        login("alice", "p\xc3\xa4ss word", Url::parse("https://site.example:8443/login?next=%2F"));
+    EXPECT_EQ(keysOf(RecordCoding::encode(credentials)), (Keys{"username", "password", "url"}));
+    EXPECT_EQ(roundTrip(credentials), credentials);
+    EXPECT_EQ(keysOf(RecordCoding::encode(VLCredentials())), Keys{});
+    EXPECT_EQ(roundTrip(VLCredentials()), VLCredentials());
 
     // Arrays of credentials, as in a reply.
-    VariantRef array = RecordCoding::encodeArray(std::vector{credentials, empty});
-    auto back = RecordCoding::decodeArray<VLCredentials>(array.get(), 10, nullptr);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(*back, (std::vector{credentials, empty}));
+    VariantRef array = RecordCoding::encodeArray(std::vector{credentials, VLCredentials()});
+    EXPECT_EQ(RecordCoding::decodeArray<VLCredentials>(array.get(), 10, nullptr),
+              (std::vector{credentials, VLCredentials()}));
 }
 
 TEST(Records, AValueOfTheWrongTypeLeavesOnlyThatFieldAbsent) {
     LogCapture log;
-    auto info = decode<VLNotificationInfo>(
-        "{'title': <'T'>, 'subTitle': <'S'>, 'message': <'M'>, 'identifier': <int32 42>, "
-        "'actions': <[{'identifier': <'a'>, 'title': <'A'>}]>}");
-    ASSERT_TRUE(info);
-    EXPECT_FALSE(info->identifier());
-    EXPECT_EQ(info->title(), "T");
-    EXPECT_EQ(info->subTitle(), "S");
-    EXPECT_EQ(info->message(), "M");
-    ASSERT_TRUE(info->actions());
-    EXPECT_EQ(*info->actions(), (std::vector{action("a", "A")}));
+    VLNotificationInfo expected = notification(std::nullopt, {action("a", "A")});
+    EXPECT_EQ(decode<VLNotificationInfo>(
+                  "{'title': <'New mail'>, 'subTitle': <'mail.example'>, 'message': <'Hello & "
+                  "welcome'>, 'identifier': <int32 42>, 'actions': <[{'identifier': <'a'>, "
+                  "'title': <'A'>}]>}"),
+              expected);
     EXPECT_TRUE(log.contains("VLNotificationInfo: \"identifier\" holds a value of type 'i'"));
+    // A record where a string belongs, an actions value that is no array; unknown keys ignored.
+    VLNotificationInfo onlyIdentifier;
+    onlyIdentifier.setIdentifier("x");
+    EXPECT_EQ(decode<VLNotificationInfo>("{'title': <{'title': <'inner'>}>, 'actions': <'reply'>, "
+                                         "'message': <['a', 'b']>, 'identifier': <'x'>, "
+                                         "'tag': <'t'>}"),
+              onlyIdentifier);
 
-    // A URL is a type of its own: a plain string under "url" is no URL.
-    auto credentials = decode<VLCredentials>(
-        "{'username': <'alice'>, 'password': <'pw'>, 'url': <'https://site.example/'>}");
-    ASSERT_TRUE(credentials);
-    EXPECT_FALSE(credentials->url());
-    EXPECT_EQ(credentials->username(), "alice");
-    EXPECT_EQ(credentials->password(), "pw");
-    // URL-typed text that is no URL, and the empty text, are absent too.
-    credentials = decode<VLCredentials>("{'url': <('not a url',)>}");
-    ASSERT_TRUE(credentials);
-    EXPECT_FALSE(credentials->url());
-    credentials = decode<VLCredentials>("{'url': <('',)>}");
-    ASSERT_TRUE(credentials);
-    EXPECT_FALSE(credentials->url());
-    credentials = decode<VLCredentials>("{'url': <('https://ok.example/',)>}");
-    ASSERT_TRUE(credentials);
-    EXPECT_EQ(credentials->url(), url("https://ok.example/"));
-
-    // A record where a string belongs, and an actions value that is no array.
-    info = decode<VLNotificationInfo>(
-        "{'title': <{'title': <'inner'>}>, 'actions': <'reply'>, 'message': <['a', 'b']>}");
-    ASSERT_TRUE(info);
-    EXPECT_FALSE(info->title());
-    EXPECT_FALSE(info->actions());
-    EXPECT_FALSE(info->message());
-
-    // Keys that are not the record's are ignored at the top.
-    info = decode<VLNotificationInfo>("{'identifier': <'x'>, 'tag': <'t'>}");
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->identifier(), "x");
+    // A URL is a type of its own: a plain string under "url" is no URL; URL-typed text that is
+    // no URL, and the empty text, are absent too.
+    for (const char* url : {"<'https://site.example/'>", "<('not a url',)>", "<('',)>"}) {
+        EXPECT_EQ(decode<VLCredentials>(std::string("{'username': <'alice'>, 'password': <'pw'>, "
+                                                    "'url': ") +
+                                        url + "}"),
+                  login("alice", "pw", std::nullopt))
+            << url;
+    }
+    EXPECT_EQ(decode<VLCredentials>("{'url': <('https://ok.example/',)>}"),
+              login(std::nullopt, std::nullopt, Url::parse("https://ok.example/")));
 }
 
 TEST(Records, ArraysHoldingAnythingButTheirRecordsAreRefusedWhole) {
     LogCapture log;
-    std::string refusal;
-    // Strings in the actions array.
-    EXPECT_FALSE(decode<VLNotificationInfo>("{'identifier': <'x'>, 'actions': <['a']>}", &refusal));
-    EXPECT_NE(refusal.find("element 0 is not a VLNotificationActionInfo"), std::string::npos)
-        << refusal;
-    // A login, and a notification, where a button belongs.
-    EXPECT_FALSE(decode<VLNotificationInfo>(
-        "{'actions': <[{'title': <'A'>}, {'username': <'alice'>, 'password': <'pw'>}]>}",
-        &refusal));
-    EXPECT_NE(refusal.find("element 1"), std::string::npos) << refusal;
-    EXPECT_FALSE(decode<VLNotificationInfo>(
-        "{'actions': <[{'title': <'A'>, 'message': <'m'>, 'actions': <@aa{sv} []>}]>}", &refusal));
-    // Array elements wrapped in variants are not records either.
-    EXPECT_FALSE(decode<VLNotificationInfo>("{'actions': <[<{'title': <'A'>}>]>}", &refusal));
-    // Too many buttons.
-    std::string many = "{'actions': <[";
+    std::string tooMany = "{'actions': <[";
     for (std::size_t i = 0; i <= WireValue::kMaxActions; ++i) {
-        many += std::string(i ? ", " : "") + "{'title': <'b'>}";
+        tooMany += std::string(i ? ", " : "") + "{'title': <'b'>}";
     }
-    many += "]>}";
-    EXPECT_FALSE(decode<VLNotificationInfo>(many.c_str(), &refusal));
-    EXPECT_NE(refusal.find("over the limit"), std::string::npos) << refusal;
-    // Not a dictionary at all.
-    EXPECT_FALSE(decode<VLNotificationInfo>("('title', 'T')", &refusal));
-    EXPECT_FALSE(decode<VLCredentials>("@a{ss} {'username': 'alice'}", &refusal));
+    tooMany += "]>}";
+    for (auto [text, refusal] : std::vector<std::pair<std::string, std::string>>{
+             {"{'identifier': <'x'>, 'actions': <['a']>}",
+              "element 0 is not a VLNotificationActionInfo"},
+             // A login, and a notification, where a button belongs.
+             {"{'actions': <[{'title': <'A'>}, {'username': <'alice'>, 'password': <'pw'>}]>}",
+              "element 1"},
+             {"{'actions': <[{'title': <'A'>, 'message': <'m'>, 'actions': <@aa{sv} []>}]>}", ""},
+             {"{'actions': <[<{'title': <'A'>}>]>}", ""},  // elements wrapped in variants
+             {tooMany, "over the limit"},
+             {"('title', 'T')", ""}}) {
+        std::string why;
+        EXPECT_EQ(decode<VLNotificationInfo>(text, &why), std::nullopt) << text;
+        EXPECT_NE(why.find(refusal), std::string::npos) << why;
+    }
+    EXPECT_FALSE(decode<VLCredentials>("@a{ss} {'username': 'alice'}"));
     // An empty array of anything holds no wrong element.
-    auto empty = decode<VLNotificationInfo>("{'actions': <@as []>}");
-    ASSERT_TRUE(empty);
-    ASSERT_TRUE(empty->actions());
-    EXPECT_TRUE(empty->actions()->empty());
+    VLNotificationInfo noButtons;
+    noButtons.setActions(std::vector<VLNotificationActionInfo>{});
+    EXPECT_EQ(decode<VLNotificationInfo>("{'actions': <@as []>}"), noButtons);
 
-    // A credentials reply: every element must be a VLCredentials.
+    // A credentials reply: every element must be a VLCredentials, within the count.
+    std::string why;
     VariantRef reply = parsed("[{'username': <'a'>}, {'username': <'b'>, 'title': <'T'>}]");
-    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(reply.get(), 10, &refusal));
-    EXPECT_NE(refusal.find("element 1 is not a VLCredentials"), std::string::npos) << refusal;
+    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(reply.get(), 10, &why));
+    EXPECT_NE(why.find("element 1 is not a VLCredentials"), std::string::npos) << why;
     VariantRef three = parsed("[{'username': <'a'>}, {'username': <'b'>}, @a{sv} {}]");
-    EXPECT_TRUE(RecordCoding::decodeArray<VLCredentials>(three.get(), 3, &refusal));
-    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(three.get(), 2, &refusal));
+    EXPECT_TRUE(RecordCoding::decodeArray<VLCredentials>(three.get(), 3, nullptr));
+    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(three.get(), 2, nullptr));
     VariantRef notArray = parsed("{'username': <'a'>}");
-    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(notArray.get(), 10, &refusal));
+    EXPECT_FALSE(RecordCoding::decodeArray<VLCredentials>(notArray.get(), 10, nullptr));
 }
 
 TEST(Records, OversizedTextIsAbsentAndBrokenUtf8IsRepaired) {
     LogCapture log;
-    VLCredentials big;
-    big.setUsername(std::string(WireValue::kMaxTextLength + 1, 'u'));
-    big.setPassword(std::string(WireValue::kMaxTextLength, 'p'));
-    big.setUrl(url("https://site.example/" + std::string(WireValue::kMaxUrlLength, 'x')));
-    VariantRef encoded = RecordCoding::encode(big);
-    auto back = RecordCoding::decode<VLCredentials>(encoded.get(), nullptr);
-    ASSERT_TRUE(back);
-    EXPECT_FALSE(back->username());
-    EXPECT_EQ(back->password()->size(), WireValue::kMaxTextLength);
-    EXPECT_FALSE(back->url());
+    VLCredentials big =
+        login(std::string(WireValue::kMaxTextLength + 1, 'u'),
+              std::string(WireValue::kMaxTextLength, 'p'),
+              Url::parse("https://site.example/" + std::string(WireValue::kMaxUrlLength, 'x')));
+    EXPECT_EQ(roundTrip(big), login(std::nullopt, big.password(), std::nullopt));
     EXPECT_TRUE(log.contains("is over the limit"));
 
     VLNotificationInfo info;
     info.setTitle(std::string("bad \xff\xfe text"));
-    VariantRef repaired = RecordCoding::encode(info);
-    auto decoded = RecordCoding::decode<VLNotificationInfo>(repaired.get(), nullptr);
-    ASSERT_TRUE(decoded);
-    ASSERT_TRUE(decoded->title());
-    EXPECT_TRUE(g_utf8_validate(decoded->title()->c_str(), -1, nullptr));
-    EXPECT_EQ(decoded->title()->rfind("bad ", 0), 0u);
+    std::optional<std::string> title = roundTrip(info).value_or(VLNotificationInfo()).title();
+    ASSERT_TRUE(title);
+    EXPECT_TRUE(g_utf8_validate(title->c_str(), -1, nullptr));
+    EXPECT_TRUE(title->starts_with("bad "));
     EXPECT_TRUE(log.contains("not valid UTF-8"));
 
     // Optional strings and URLs as method arguments.
-    VariantRef absent = WireValue::optionalString(std::nullopt);
-    EXPECT_EQ(WireValue::decodeOptionalString(absent.get(), "t"), std::nullopt);
-    VariantRef emptyText = WireValue::optionalString(std::string());
-    EXPECT_EQ(WireValue::decodeOptionalString(emptyText.get(), "t"), std::string());
-    VariantRef noUrl = WireValue::url(std::nullopt);
-    EXPECT_STREQ(g_variant_get_type_string(noUrl.get()), "(s)");
-    EXPECT_EQ(WireValue::decodeUrl(noUrl.get(), "t"), std::nullopt);
-    VariantRef plain = WireValue::string("https://site.example/");
-    EXPECT_EQ(WireValue::decodeUrl(plain.get(), "t"), std::nullopt);
+    EXPECT_EQ(WireValue::decodeOptionalString(WireValue::optionalString({}).get(), "t"),
+              std::nullopt);
+    EXPECT_EQ(WireValue::decodeOptionalString(WireValue::optionalString("").get(), "t"), "");
+    EXPECT_STREQ(g_variant_get_type_string(WireValue::url(std::nullopt).get()), "(s)");
+    EXPECT_EQ(WireValue::decodeUrl(WireValue::url(std::nullopt).get(), "t"), std::nullopt);
+    EXPECT_EQ(WireValue::decodeUrl(WireValue::string("https://site.example/").get(), "t"),
+              std::nullopt);
 }
