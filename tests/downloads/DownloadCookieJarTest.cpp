@@ -51,6 +51,21 @@ TEST(DownloadCookieJarTest, StoresResponseCookiesForTheirSiteOnly) {
     soup_cookie_free(engine);
     DownloadCookieJar::add(nullptr);
     EXPECT_EQ(cookiesFor("https://files.example.com/"), "lang=en; token=xyz");
+
+    // Set-Cookie lines are kept apart whatever their commas.
+    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
+    soup_message_headers_append(headers, "Content-Type", "text/html");
+    soup_message_headers_append(headers, "Set-Cookie",
+                                "a=1; Expires=Wed, 21 Oct 2037 07:28:00 GMT; Path=/");
+    soup_message_headers_append(headers, "set-cookie", "b=2");
+    EXPECT_EQ(
+        DownloadCookieJar::setCookieValues(headers),
+        (std::vector<std::string>{"a=1; Expires=Wed, 21 Oct 2037 07:28:00 GMT; Path=/", "b=2"}));
+    DownloadCookieJar::storeCookies("https://example.com/",
+                                    DownloadCookieJar::setCookieValues(headers));
+    EXPECT_EQ(cookiesFor("https://example.com/"), "a=1; b=2; lang=en");
+    soup_message_headers_unref(headers);
+    EXPECT_TRUE(DownloadCookieJar::setCookieValues(nullptr).empty());
 }
 
 TEST(DownloadCookieJarTest, AcceptPolicyDecidesWhatIsStored) {
@@ -81,21 +96,4 @@ TEST(DownloadCookieJarTest, AcceptPolicyDecidesWhatIsStored) {
     soup_cookie_free(engine);
     EXPECT_EQ(cookiesFor("https://ads.tracker.net/"), "track=1");
     EXPECT_EQ(cookiesFor("https://example.com/"), "b=2; c=3");
-}
-
-TEST(DownloadCookieJarTest, SetCookieLinesAreKeptApartWhateverTheirCommas) {
-    SoupMessageHeaders* headers = soup_message_headers_new(SOUP_MESSAGE_HEADERS_RESPONSE);
-    soup_message_headers_append(headers, "Content-Type", "text/html");
-    soup_message_headers_append(headers, "Set-Cookie",
-                                "a=1; Expires=Wed, 21 Oct 2037 07:28:00 GMT; Path=/");
-    soup_message_headers_append(headers, "set-cookie", "b=2");
-    EXPECT_EQ(
-        DownloadCookieJar::setCookieValues(headers),
-        (std::vector<std::string>{"a=1; Expires=Wed, 21 Oct 2037 07:28:00 GMT; Path=/", "b=2"}));
-    EXPECT_TRUE(DownloadCookieJar::setCookieValues(nullptr).empty());
-
-    DownloadCookieJar::storeCookies("https://example.com/",
-                                    DownloadCookieJar::setCookieValues(headers));
-    EXPECT_EQ(cookiesFor("https://example.com/"), "a=1; b=2");
-    soup_message_headers_unref(headers);
 }

@@ -85,16 +85,12 @@ class DownloadOperationIT : public ::testing::Test {
 
 TEST_F(DownloadOperationIT, KnownLengthFileAppearsWholeBeforeCompletionAndIsWrittenOnce) {
     const std::string body = patternBytes(300 * 1024, 1);
-    server_.handle("/known.bin", [&](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.contentLength = static_cast<int64_t>(body.size());
-        response.next = [&body, offset = size_t{0}]() mutable {
-            std::string piece = body.substr(offset, 100 * 1024);
-            offset += piece.size();
-            return std::optional<std::string>(piece);
-        };
-        return response;
-    });
+    FedBody fed(server_);
+    serveFed("/known.bin", fed, body.size());
+    for (size_t offset = 0; offset < body.size(); offset += 100 * 1024) {
+        fed.push(body.substr(offset, 100 * 1024));
+    }
+    fed.end();
     auto operation = download("/known.bin", "known.bin");
     const std::string path = operation->path();
     auto delegate = std::make_shared<RecordingDelegate>();
@@ -258,10 +254,7 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
     }
     EXPECT_TRUE(operations[5]->isCanceled());
     EXPECT_FALSE(Files::exists(operations[5]->path()));
-    ASSERT_EQ(queue_.operationsArray().size(), 6u);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(queue_.operationsArray()[i], operations[i]);
-    }
+    EXPECT_EQ(queue_.operationsArray(), operations);
     EXPECT_EQ(finishedCount_, 6);
 }
 

@@ -103,11 +103,10 @@ TEST(VLScriptsManager, ReadingIsForgivingEntryByEntry) {
 
 TEST(VLScriptsManager, BadFilesLoadEmptyAndStayUntilSaved) {
     // An empty file or list, and a missing file, are silent; the rest is logged.
-    for (auto [bad, logged] : std::vector<std::pair<std::string, bool>>{{R"({"name":"A"})", true},
-                                                                        {R"([{"name":)", true},
-                                                                        {"null", true},
-                                                                        {"", false},
-                                                                        {"[]", false}}) {
+    // clang-format off
+    for (auto [bad, logged] : std::vector<std::pair<std::string, bool>>{
+             {R"({"name":"A"})", true}, {R"([{"name":)", true}, {"null", true}, {"", false}, {"[]", false}}) {
+        // clang-format on
         writeFileBytes(scriptsFile(), bad);
         LogCapture log;
         EXPECT_TRUE(Loaded<VLScriptsManager>().rulesArray().empty()) << bad;
