@@ -1,6 +1,7 @@
 #include "foundation/JsonFile.h"
 
 #include "foundation/Files.h"
+#include "foundation/Log.h"
 
 namespace {
 bool tooDeep(const std::string& bytes, int maxDepth) {
@@ -75,4 +76,26 @@ std::string JsonFile::save(const std::string& path, const nlohmann::json& value)
         }
     }
     return Files::writeAtomically(path, serialize(value));
+}
+
+std::optional<nlohmann::json> JsonFile::loadDocument(const std::string& path, Kind kind) {
+    Loaded loaded = load(path);
+    if (loaded.empty) {
+        // A missing file is the normal first start; one that exists but cannot be read is not.
+        if (!loaded.readError.empty() && Files::exists(path)) {
+            Log::line(loaded.readError);
+        }
+        return std::nullopt;
+    }
+    if (!loaded.error.empty()) {
+        Log::print(path, ": ", loaded.error);
+        return std::nullopt;
+    }
+    const bool expected = kind == Kind::Object ? loaded.value.is_object() : loaded.value.is_array();
+    if (!expected) {
+        Log::print(path, ": top level is not a JSON ", kind == Kind::Object ? "object" : "array",
+                   "; using the defaults");
+        return std::nullopt;
+    }
+    return std::move(loaded.value);
 }

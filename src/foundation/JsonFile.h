@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 // Whole-file JSON documents for the stores.
@@ -13,6 +14,12 @@ class JsonFile {
         std::string readError;  // why the file could not be read (a missing file included)
     };
     static Loaded load(const std::string& path);
+
+    // A store's document of the expected kind (object or array). A missing or empty file gives
+    // nothing, silently; a file that cannot be read, is not JSON or is of the other kind gives
+    // nothing with a log line naming the file.
+    enum class Kind { Object, Array };
+    static std::optional<nlohmann::json> loadDocument(const std::string& path, Kind kind);
 
     // Parses a document; rejects nesting deeper than `maxDepth` (which would exhaust the stack
     // when written back).

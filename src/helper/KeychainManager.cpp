@@ -159,14 +159,10 @@ std::optional<std::string> KeychainManager::passwordFor(const std::string& userN
     return *match.data;
 }
 
-std::optional<std::vector<Credentials>> KeychainManager::credentialsWithSavedFor(
-    const std::optional<Url>& url, KeychainError* error) {
-    std::optional<SiteKey> site = siteKey(url);
-    if (!site) {
-        return std::vector<Credentials>();
-    }
+std::optional<std::vector<KeychainItem>> KeychainManager::searchAll(const KeychainAttributes& query,
+                                                                    KeychainError* error) {
     std::vector<KeychainItem> matches;
-    OSStatus status = store_.searchAll(baseQuery(*site, nullptr), &matches);
+    OSStatus status = store_.searchAll(query, &matches);
     if (status == errSecItemNotFound) {
         fail(KeychainError::noPassword(), error);
         return std::nullopt;
@@ -175,8 +171,21 @@ std::optional<std::vector<Credentials>> KeychainManager::credentialsWithSavedFor
         fail(KeychainError::unhandledError(status), error);
         return std::nullopt;
     }
+    return matches;
+}
+
+std::optional<std::vector<Credentials>> KeychainManager::credentialsWithSavedFor(
+    const std::optional<Url>& url, KeychainError* error) {
+    std::optional<SiteKey> site = siteKey(url);
+    if (!site) {
+        return std::vector<Credentials>();
+    }
+    std::optional<std::vector<KeychainItem>> matches = searchAll(baseQuery(*site, nullptr), error);
+    if (!matches) {
+        return std::nullopt;
+    }
     std::vector<Credentials> credentials;
-    for (const KeychainItem& item : matches) {
+    for (const KeychainItem& item : *matches) {
         const std::string* account = attribute(item, KeychainAttribute::kAccount);
         if (!account || !item.data || !isUtf8(*item.data)) {
             continue;
@@ -192,18 +201,12 @@ std::optional<std::vector<Credentials>> KeychainManager::allSavedCredentialsAndR
         {KeychainAttribute::kClass, KeychainAttribute::kClassInternetPassword},
         {KeychainAttribute::kSynchronizable, KeychainAttribute::kTrue},
     };
-    std::vector<KeychainItem> matches;
-    OSStatus status = store_.searchAll(query, &matches);
-    if (status == errSecItemNotFound) {
-        fail(KeychainError::noPassword(), error);
-        return std::nullopt;
-    }
-    if (status != errSecSuccess) {
-        fail(KeychainError::unhandledError(status), error);
+    std::optional<std::vector<KeychainItem>> matches = searchAll(query, error);
+    if (!matches) {
         return std::nullopt;
     }
     std::vector<Credentials> credentials;
-    for (const KeychainItem& item : matches) {
+    for (const KeychainItem& item : *matches) {
         const std::string* account = attribute(item, KeychainAttribute::kAccount);
         const std::string* server = attribute(item, KeychainAttribute::kServer);
         const std::string* protocol = attribute(item, KeychainAttribute::kProtocol);

@@ -49,6 +49,9 @@ class KeychainManager {
     };
     static std::optional<SiteKey> siteKey(const std::optional<Url>& url);
     static KeychainAttributes baseQuery(const SiteKey& site, const std::string* account);
+    // Every item matching the query; nothing (and the error) when none matches or the store fails.
+    std::optional<std::vector<KeychainItem>> searchAll(const KeychainAttributes& query,
+                                                       KeychainError* error);
     bool fail(KeychainError failure, KeychainError* error);
 
     KeychainItemStore& store_;

@@ -25,24 +25,12 @@ std::string VLScriptsManager::getJsonPath() {
 void VLScriptsManager::loadJson() {
     rules_.clear();
     const std::string path = getJsonPath();
-    JsonFile::Loaded loaded = JsonFile::load(path);
-    if (loaded.empty) {
-        // A missing file is the normal first start; one that exists but cannot be read is not.
-        if (!loaded.readError.empty() && Files::exists(path)) {
-            Log::line(loaded.readError);
-        }
-        return;
-    }
-    if (!loaded.error.empty()) {
-        Log::print(path, ": ", loaded.error);
-        return;
-    }
-    if (!loaded.value.is_array()) {
-        Log::print(path, ": top level is not a JSON array; no rules loaded");
+    std::optional<nlohmann::json> document = JsonFile::loadDocument(path, JsonFile::Kind::Array);
+    if (!document) {
         return;
     }
     size_t index = 0;
-    for (const nlohmann::json& entry : loaded.value) {
+    for (const nlohmann::json& entry : *document) {
         std::optional<VLRule> rule = VLRule::initWithDictionary(entry);
         if (!rule) {
             Log::print(path, ": entry ", index,

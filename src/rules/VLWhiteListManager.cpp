@@ -62,22 +62,11 @@ void VLWhiteListManager::resetToDefaults() {
 void VLWhiteListManager::loadPatterns() {
     resetToDefaults();
     const std::string path = getPath();
-    JsonFile::Loaded loaded = JsonFile::load(path);
-    if (loaded.empty) {
-        if (!loaded.readError.empty() && Files::exists(path)) {
-            Log::line(loaded.readError);
-        }
+    std::optional<nlohmann::json> document = JsonFile::loadDocument(path, JsonFile::Kind::Object);
+    if (!document) {
         return;
     }
-    if (!loaded.error.empty()) {
-        Log::print(path, ": ", loaded.error);
-        return;
-    }
-    const nlohmann::json& object = loaded.value;
-    if (!object.is_object()) {
-        Log::print(path, ": top level is not a JSON object; using the defaults");
-        return;
-    }
+    const nlohmann::json& object = *document;
     auto readBool = [&](const char* key) {
         const nlohmann::json* value = json_value::member(object, key);
         if (!value) {

@@ -11,22 +11,8 @@ void VLManager::init() {
 }
 
 void VLManager::loadJson() {
-    JsonFile::Loaded loaded = JsonFile::load(getPath());
-    if (loaded.empty) {
-        json_ = nlohmann::json::object();
-        return;
-    }
-    if (!loaded.error.empty()) {
-        Log::line(loaded.error);
-        json_ = nlohmann::json::object();
-        return;
-    }
-    if (!loaded.value.is_object()) {
-        Log::print(getPath(), ": top level is not a JSON object; starting empty");
-        json_ = nlohmann::json::object();
-        return;
-    }
-    json_ = std::move(loaded.value);
+    json_ = JsonFile::loadDocument(getPath(), JsonFile::Kind::Object)
+                .value_or(nlohmann::json::object());
 }
 
 bool VLManager::save() {

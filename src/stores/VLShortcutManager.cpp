@@ -23,20 +23,8 @@ std::string VLShortcutManager::getPath() {
 }
 
 void VLShortcutManager::loadJson() {
-    JsonFile::Loaded loaded = JsonFile::load(getPath());
-    json_ = nlohmann::json::object();
-    if (loaded.empty) {
-        return;
-    }
-    if (!loaded.error.empty()) {
-        Log::line(loaded.error);
-        return;
-    }
-    if (!loaded.value.is_object()) {
-        Log::print(getPath(), ": top level is not a JSON object; starting empty");
-        return;
-    }
-    json_ = std::move(loaded.value);
+    json_ = JsonFile::loadDocument(getPath(), JsonFile::Kind::Object)
+                .value_or(nlohmann::json::object());
 }
 
 bool VLShortcutManager::saveJson() {
