@@ -144,12 +144,7 @@ std::optional<std::string> KeychainManager::passwordFor(const std::string& userN
     }
     KeychainItem match;
     OSStatus status = store_.searchOne(baseQuery(*site, &userName), &match);
-    if (status == errSecItemNotFound) {
-        fail(KeychainError::noPassword(), error);
-        return std::nullopt;
-    }
-    if (status != errSecSuccess) {
-        fail(KeychainError::unhandledError(status), error);
+    if (!found(status, error)) {
         return std::nullopt;
     }
     if (!match.data || !isUtf8(*match.data)) {
@@ -159,16 +154,23 @@ std::optional<std::string> KeychainManager::passwordFor(const std::string& userN
     return *match.data;
 }
 
+bool KeychainManager::found(OSStatus status, KeychainError* error) {
+    if (status == errSecItemNotFound) {
+        fail(KeychainError::noPassword(), error);
+        return false;
+    }
+    if (status != errSecSuccess) {
+        fail(KeychainError::unhandledError(status), error);
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::vector<KeychainItem>> KeychainManager::searchAll(const KeychainAttributes& query,
                                                                     KeychainError* error) {
     std::vector<KeychainItem> matches;
     OSStatus status = store_.searchAll(query, &matches);
-    if (status == errSecItemNotFound) {
-        fail(KeychainError::noPassword(), error);
-        return std::nullopt;
-    }
-    if (status != errSecSuccess) {
-        fail(KeychainError::unhandledError(status), error);
+    if (!found(status, error)) {
         return std::nullopt;
     }
     return matches;

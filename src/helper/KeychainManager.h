@@ -49,6 +49,8 @@ class KeychainManager {
     };
     static std::optional<SiteKey> siteKey(const std::optional<Url>& url);
     static KeychainAttributes baseQuery(const SiteKey& site, const std::string* account);
+    // A search's result code as the store's error: no match is noPassword, others unhandled.
+    bool found(OSStatus status, KeychainError* error);
     // Every item matching the query; nothing (and the error) when none matches or the store fails.
     std::optional<std::vector<KeychainItem>> searchAll(const KeychainAttributes& query,
                                                        KeychainError* error);
