@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "BenchHome.h"
 #include "LocalHttpServer.h"
+#include "ScratchHome.h"
 #include "downloads/VLDownloadQueue.h"
 #include "foundation/Files.h"
 #include "foundation/MainThread.h"
@@ -44,7 +44,7 @@ void resetPeak() {
 }
 
 void BM_DownloadOneGiB(benchmark::State& state, bool chunked) {
-    const std::string folder = BenchHome::path() + "/Downloads";
+    const std::string folder = ScratchHome::path() + "/Downloads";
     Files::createDirectories(folder);
     const std::string path = folder + "/big.bin";
     LocalHttpServer server;
@@ -105,7 +105,7 @@ BENCHMARK_CAPTURE(BM_DownloadOneGiB, chunked, true)
     ->Unit(benchmark::kSecond);
 
 int main(int argc, char** argv) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -14,8 +14,8 @@
 #include <memory>
 #include <vector>
 
-#include "BenchHome.h"
 #include "MainLoopWait.h"
+#include "ScratchHome.h"
 #include "autofill/VLServiceManager.h"
 #include "foundation/GObjectPtr.h"
 #include "helper/CorvaInterfaces.h"
@@ -31,17 +31,17 @@ struct Environment {
     std::optional<Url> site = Url::parse("https://bench.example/login");
 
     Environment() {
-        BenchHome::init();
-        std::string services = BenchHome::path() + "/data/dbus-1/services";
+        ScratchHome::init("Bench");
+        std::string services = ScratchHome::path() + "/data/dbus-1/services";
         std::filesystem::create_directories(services);
-        std::filesystem::create_directories(BenchHome::path() + "/Bench.app/Contents/MacOS");
+        std::filesystem::create_directories(ScratchHome::path() + "/Bench.app/Contents/MacOS");
         std::filesystem::create_symlink(
-            SITEBOX_BUILT_HELPER, BenchHome::path() + "/Bench.app/Contents/MacOS/CorvaHelper");
+            SITEBOX_BUILT_HELPER, ScratchHome::path() + "/Bench.app/Contents/MacOS/CorvaHelper");
         bus = g_test_dbus_new(G_TEST_DBUS_NONE);
         g_test_dbus_add_service_dir(bus, services.c_str());
         g_test_dbus_up(bus);
 
-        std::string runtime = BenchHome::path() + "/run";
+        std::string runtime = ScratchHome::path() + "/run";
         mkdir(runtime.c_str(), 0700);
         auto launcher = GObjectPtr<GSubprocessLauncher>::adopt(
             g_subprocess_launcher_new(static_cast<GSubprocessFlags>(

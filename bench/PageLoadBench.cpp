@@ -6,9 +6,9 @@
 
 #include <chrono>
 
-#include "BenchHome.h"
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
+#include "ScratchHome.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebViewController.h"
 #include "browser/VLWebViewControllerDelegate.h"
@@ -34,7 +34,7 @@ struct Finished : VLWebViewControllerDelegate {
 };
 
 void BM_PageController(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     Finished delegate;
     VLWebViewController controller;
     controller.setDelegate(&delegate);
@@ -55,7 +55,7 @@ void BM_PageController(benchmark::State& state) {
 BENCHMARK(BM_PageController)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
 
 void BM_BareWebView(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     GtkWidget* view = webkit_web_view_new_with_context(VLWebEngine::shared().context());
     int finished = 0;
     g_signal_connect(view, "load-changed",

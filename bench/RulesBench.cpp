@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchHome.h"
+#include "ScratchHome.h"
 #include "rules/VLScriptsManager.h"
 #include "rules/VLWhiteListManager.h"
 
@@ -55,7 +55,7 @@ std::string sitePattern(int i) {
 }
 
 void BM_WhitelistIsUrlAllow(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     VLWhiteListManager list;
     list.setAllowAll(false);
     list.setAllowPatterns(true);
@@ -83,7 +83,7 @@ BENCHMARK(BM_WhitelistIsUrlAllow)
     ->Unit(benchmark::kMicrosecond);
 
 void BM_FindScriptFor(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     VLScriptsManager store;
     for (int r = 0; r < 200; ++r) {
         const std::string rule = "Rule " + std::to_string(r);
@@ -119,7 +119,7 @@ void manyStars(benchmark::State& state, size_t urlSize, int pieces, size_t piece
     for (int i = 0; i < pieces; ++i) {
         pattern += piece + "*";
     }
-    BenchHome::init();
+    ScratchHome::init("Bench");
     VLWhiteListManager list;
     list.setAllowAll(false);
     list.setAllowPatterns(true);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "BenchHome.h"
+#include "ScratchHome.h"
 #include "foundation/JsonFile.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLHistoryManager.h"
@@ -58,7 +58,7 @@ void writeFullSettings() {
 }
 
 void BM_HistoryLoadAndSort(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     writeHistory(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         VLHistoryManager history;
@@ -70,7 +70,7 @@ void BM_HistoryLoadAndSort(benchmark::State& state) {
 BENCHMARK(BM_HistoryLoadAndSort)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_HistorySave(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     writeHistory(static_cast<int>(state.range(0)));
     VLHistoryManager history;
     history.init();
@@ -81,7 +81,7 @@ void BM_HistorySave(benchmark::State& state) {
 BENCHMARK(BM_HistorySave)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_SettingsLoad(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     writeFullSettings();
     for (auto _ : state) {
         auto settings = std::make_unique<VLSettingsManager>();
@@ -95,7 +95,7 @@ void BM_SettingsLoad(benchmark::State& state) {
 BENCHMARK(BM_SettingsLoad)->Unit(benchmark::kMicrosecond);
 
 void BM_SettingsSave(benchmark::State& state) {
-    BenchHome::init();
+    ScratchHome::init("Bench");
     writeFullSettings();
     VLSettingsManager settings;
     for (auto _ : state) {

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "BenchHome.h"
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
+#include "ScratchHome.h"
 #include "browser/VLMainWindowController.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebViewController.h"
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 0);
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 50;
     Gtk::Main kit(argc, argv);
-    BenchHome::init();
+    ScratchHome::init("Bench");
     // The window comes from the source tree's Main.ui.
     std::filesystem::copy(std::string(SITEBOX_SOURCE_DIR) + "/resources/bundle",
                           Bundle::main().resourcePath(),

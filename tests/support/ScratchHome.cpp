@@ -1,5 +1,6 @@
-#include "BenchHome.h"
+#include "ScratchHome.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 
@@ -10,21 +11,27 @@ namespace {
 std::string gPath;
 }
 
-void BenchHome::init() {
+void ScratchHome::init(const std::string& name) {
     if (!gPath.empty()) {
         return;
     }
-    std::string tmpl = std::filesystem::temp_directory_path().string() + "/sitebox-bench-XXXXXX";
+    std::string lower = name;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    std::string tmpl =
+        std::filesystem::temp_directory_path().string() + "/sitebox-" + lower + "-XXXXXX";
     if (!mkdtemp(tmpl.data())) {
         std::abort();
     }
     gPath = tmpl;
-    std::filesystem::create_directories(gPath + "/Bench.app/Contents/Resources/Scripts");
+    const std::string bundle = gPath + "/" + name + ".app";
+    std::filesystem::create_directories(bundle + "/Contents/Resources/Scripts");
     setenv("HOME", gPath.c_str(), 1);
     setenv("XDG_DATA_HOME", (gPath + "/data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (gPath + "/config").c_str(), 1);
     setenv("XDG_CACHE_HOME", (gPath + "/cache").c_str(), 1);
-    Bundle::setMainBundlePath(gPath + "/Bench.app");
+    Bundle::setMainBundlePath(bundle);
     Log::setSink([](std::string_view) {});
     std::atexit([] {
         std::error_code error;
@@ -32,6 +39,6 @@ void BenchHome::init() {
     });
 }
 
-const std::string& BenchHome::path() {
+const std::string& ScratchHome::path() {
     return gPath;
 }
