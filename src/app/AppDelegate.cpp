@@ -8,13 +8,13 @@
 
 #include "app/VLCorvaManager.h"
 #include "app/VLMainMenu.h"
-#include "browser/WelcomePage.h"
 #include "autofill/VLServiceManager.h"
 #include "browser/VLMainWindowController.h"
 #include "browser/VLTabViewController.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
+#include "browser/WelcomePage.h"
 #include "browser/WindowRules.h"
 #include "foundation/Bundle.h"
 #include "foundation/Log.h"
@@ -33,10 +33,14 @@
 namespace {
 AppDelegate* gShared = nullptr;
 
-std::string windowKey(size_t index) { return "window" + std::to_string(index); }
+std::string windowKey(size_t index) {
+    return "window" + std::to_string(index);
+}
 }  // namespace
 
-AppDelegate* AppDelegate::shared() { return gShared; }
+AppDelegate* AppDelegate::shared() {
+    return gShared;
+}
 
 std::string AppDelegate::applicationId(const std::string& bundleIdentifier,
                                        const std::optional<std::string>& appIdentifier) {
@@ -57,7 +61,8 @@ std::string AppDelegate::applicationId(const std::string& bundleIdentifier,
     size_t start = 0;
     while (start <= bundleIdentifier.size()) {
         size_t dot = bundleIdentifier.find('.', start);
-        std::string part = bundleIdentifier.substr(start, dot == std::string::npos ? dot : dot - start);
+        std::string part =
+            bundleIdentifier.substr(start, dot == std::string::npos ? dot : dot - start);
         if (!part.empty()) {
             id += (id.empty() ? "" : ".") + element(part);
         }
@@ -91,13 +96,13 @@ AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
         }
         launched_ = true;
     });
-    app_->signal_open().connect([this](const Gio::Application::type_vec_files& files,
-                                       const Glib::ustring&) {
-        launched_ = true;
-        for (const auto& file : files) {
-            handleURLEvent(file->get_uri());
-        }
-    });
+    app_->signal_open().connect(
+        [this](const Gio::Application::type_vec_files& files, const Glib::ustring&) {
+            launched_ = true;
+            for (const auto& file : files) {
+                handleURLEvent(file->get_uri());
+            }
+        });
     app_->signal_shutdown().connect([this] { applicationWillTerminate(); });
     // The desktop session ending counts as quitting: nothing the user set is lost.
     g_signal_connect(app_->gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
@@ -129,7 +134,9 @@ AppDelegate::~AppDelegate() {
     }
 }
 
-int AppDelegate::run(int argc, char** argv) { return app_->run(argc, argv); }
+int AppDelegate::run(int argc, char** argv) {
+    return app_->run(argc, argv);
+}
 
 void AppDelegate::applicationWillFinishLaunching() {
     DesktopIntegration::install();
@@ -183,9 +190,9 @@ void AppDelegate::applicationWillFinishLaunching() {
                 first->tabController().goHome();
             } else {
                 first->tabController().restoreUrls(
-                    keys.empty() ? std::vector<std::string>{}
-                                 : restore.getUrlsForKey(keys[0]).value_or(
-                                       std::vector<std::string>{}));
+                    keys.empty()
+                        ? std::vector<std::string>{}
+                        : restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{}));
             }
             for (size_t i = 1; i < keys.size(); ++i) {
                 VLMainWindowController* target = nullptr;
@@ -284,8 +291,10 @@ bool AppDelegate::applicationShouldTerminate() {
     if (!VLBehaviorManager::sharedManager().warnCloseWindows() || app_->get_windows().size() < 2) {
         return true;
     }
-    Alert alert{"Are you sure you want to quit?", "Quitting will close all Windows and Tabs.",
-                {"Quit", "Cancel"}, Alert::Style::Warning};
+    Alert alert{"Are you sure you want to quit?",
+                "Quitting will close all Windows and Tabs.",
+                {"Quit", "Cancel"},
+                Alert::Style::Warning};
     VLMainWindowController* top = getTopMainController();
     return AlertDialog::run(alert, top ? &top->window() : nullptr) == 0;
 }
@@ -308,8 +317,8 @@ std::string AppDelegate::frameString(VLMainWindowController& controller) {
 void AppDelegate::windowWillClose(VLMainWindowController& controller) {
     // The last window closing ends the app here: keep what it showed for the next launch.
     if (VLMainWindowController::openControllers().size() == 1) {
-        lastWindow_ = WindowSnapshot{controller.tabController().getOpenedUrls(),
-                                     frameString(controller)};
+        lastWindow_ =
+            WindowSnapshot{controller.tabController().getOpenedUrls(), frameString(controller)};
     }
     menus_.erase(&controller);
 }

@@ -20,7 +20,7 @@ class VLTabViewItem;
 // The spine of the shell: the application's launch phases, reopen, URL-open events, quitting
 // and saving, the main menu's commands, and the operations the bundle configuration applies.
 class AppDelegate : public VLCorvaManagerDelegate {
-public:
+  public:
     // `extraFlags` lets tests run side by side (NON_UNIQUE).
     explicit AppDelegate(Gio::ApplicationFlags extraFlags = Gio::APPLICATION_FLAGS_NONE);
     ~AppDelegate() override;
@@ -107,7 +107,7 @@ public:
     void setFirstWindowShadow(bool shadow) override;
     void setFirstWindowAlpha(double alpha) override;
 
-private:
+  private:
     struct WindowSnapshot {
         std::vector<std::string> urls;
         std::string frame;

@@ -4,13 +4,13 @@
 #include "app/AppDelegate.h"
 #include "app/VLCorvaManager.h"
 #include "app/VLMainMenu.h"
-#include "browser/WelcomePage.h"
 #include "browser/VLMainWindowController.h"
 #include "browser/VLTabViewController.h"
 #include "browser/VLTabViewItem.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
+#include "browser/WelcomePage.h"
 #include "foundation/Bundle.h"
 #include "foundation/Log.h"
 #include "foundation/UserDefaults.h"
@@ -75,9 +75,10 @@ void AppDelegate::installActions() {
         }
     });
     app_->add_action("about", [this] {
-        Alert about{appName(), "A site-specific browser. Version " +
-                                   Bundle::main().shortVersion() + ".",
-                    {"OK"}, Alert::Style::Informational};
+        Alert about{appName(),
+                    "A site-specific browser. Version " + Bundle::main().shortVersion() + ".",
+                    {"OK"},
+                    Alert::Style::Informational};
         VLMainWindowController* top = getTopMainController();
         AlertDialog::present(about, top ? &top->window() : nullptr, nullptr);
     });
@@ -155,19 +156,33 @@ void AppDelegate::closeTab(VLTabViewItem& item) {
     }
 }
 
-void AppDelegate::printWebView() { NotificationCenter::defaultCenter().post("printpage"); }
+void AppDelegate::printWebView() {
+    NotificationCenter::defaultCenter().post("printpage");
+}
 
-void AppDelegate::zoomIn() { NotificationCenter::defaultCenter().post("zoomin"); }
+void AppDelegate::zoomIn() {
+    NotificationCenter::defaultCenter().post("zoomin");
+}
 
-void AppDelegate::zoomOut() { NotificationCenter::defaultCenter().post("zoomout"); }
+void AppDelegate::zoomOut() {
+    NotificationCenter::defaultCenter().post("zoomout");
+}
 
-void AppDelegate::resetZoom() { NotificationCenter::defaultCenter().post("resetzoom"); }
+void AppDelegate::resetZoom() {
+    NotificationCenter::defaultCenter().post("resetzoom");
+}
 
-void AppDelegate::reloadPage() { NotificationCenter::defaultCenter().post("reload"); }
+void AppDelegate::reloadPage() {
+    NotificationCenter::defaultCenter().post("reload");
+}
 
-void AppDelegate::emptyCacheClick() { VLWebEngine::shared().clearCache(); }
+void AppDelegate::emptyCacheClick() {
+    VLWebEngine::shared().clearCache();
+}
 
-void AppDelegate::clearHistoryAction() { VLHistoryManager::sharedManager().clearHistory(); }
+void AppDelegate::clearHistoryAction() {
+    VLHistoryManager::sharedManager().clearHistory();
+}
 
 void AppDelegate::requestMobileVersion() {
     NotificationCenter::defaultCenter().post("requestMobileVersion");
@@ -251,8 +266,8 @@ void AppDelegate::showBookmarkBarClick() {
 
 void AppDelegate::searchClick() {
     VLMainWindowController* top = getTopMainController();
-    if (VLWebViewController* page = top ? top->tabController().selectedWebViewController()
-                                        : nullptr) {
+    if (VLWebViewController* page =
+            top ? top->tabController().selectedWebViewController() : nullptr) {
         page->biginSearch();
     }
 }

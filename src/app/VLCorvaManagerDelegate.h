@@ -6,7 +6,7 @@
 // What applying a bundle configuration asks of the application: its menus and first window.
 // The application delegate implements it; tests use a recording fake.
 class VLCorvaManagerDelegate {
-public:
+  public:
     virtual ~VLCorvaManagerDelegate() = default;
 
     // The application delegate's set... operations.

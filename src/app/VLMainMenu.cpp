@@ -13,16 +13,40 @@
 #include "stores/VLHistoryManager.h"
 
 namespace {
-constexpr const char* kItemIds[] = {
-    "appMenuItem",       "aboutItem",       "preferencesItem",     "statusBarItem",
-    "hideItem",          "quitItem",        "fileMenuItem",        "newTabItem",
-    "newWindowItem",     "closeItem",       "printItem",           "editMenuItem",
-    "findItem",          "editUrlItem",     "userScriptsMenuItem", "userStylesMenuItem",
-    "viewMenuItem",      "zoomInItem",      "zoomOutItem",         "resetZoomItem",
-    "reloadItem",        "showToolbar",     "showBookmark",        "requestMobileVersionMenuItem",
-    "requestDesktopVersionMenuItem",        "userAgentMenuItem",   "emptyCacheItem",
-    "statusBarItemInViewMenu",              "dockMonitorItem",     "editDockMonitorItem",
-    "historyMenuItem",   "bookMarkMenu",    "helpMenuItem",        "helpItem"};
+constexpr const char* kItemIds[] = {"appMenuItem",
+                                    "aboutItem",
+                                    "preferencesItem",
+                                    "statusBarItem",
+                                    "hideItem",
+                                    "quitItem",
+                                    "fileMenuItem",
+                                    "newTabItem",
+                                    "newWindowItem",
+                                    "closeItem",
+                                    "printItem",
+                                    "editMenuItem",
+                                    "findItem",
+                                    "editUrlItem",
+                                    "userScriptsMenuItem",
+                                    "userStylesMenuItem",
+                                    "viewMenuItem",
+                                    "zoomInItem",
+                                    "zoomOutItem",
+                                    "resetZoomItem",
+                                    "reloadItem",
+                                    "showToolbar",
+                                    "showBookmark",
+                                    "requestMobileVersionMenuItem",
+                                    "requestDesktopVersionMenuItem",
+                                    "userAgentMenuItem",
+                                    "emptyCacheItem",
+                                    "statusBarItemInViewMenu",
+                                    "dockMonitorItem",
+                                    "editDockMonitorItem",
+                                    "historyMenuItem",
+                                    "bookMarkMenu",
+                                    "helpMenuItem",
+                                    "helpItem"};
 
 // Shows the application's accelerator for the item's action in its label.
 void showAccelerator(Gtk::MenuItem& item) {

@@ -15,7 +15,7 @@ class AppDelegate;
 // One window's menu bar, made from Main.ui's "MainMenu". Its History and Bookmarks menus are
 // rebuilt from their stores each time they open; the User Agent menu lists the agent table.
 class VLMainMenu {
-public:
+  public:
     VLMainMenu(AppDelegate& app, const std::vector<std::string>& userAgentNames);
     ~VLMainMenu();
     VLMainMenu(const VLMainMenu&) = delete;
@@ -35,7 +35,7 @@ public:
     // Titles of a menu's items (separators as "-", hidden items left out).
     static std::vector<std::string> titles(Gtk::Menu& menu);
 
-private:
+  private:
     Gtk::MenuItem& addItem(Gtk::Menu& menu, const std::string& title, const char* action,
                            const char* accelerator = nullptr);
     void addSeparator(Gtk::Menu& menu);

@@ -4,9 +4,9 @@
 #include <giomm/simpleaction.h>
 #include <glibmm/main.h>
 #include <gtkmm/menubutton.h>
+#include <gtkmm/settings.h>
 #include <gtkmm/toolbutton.h>
 #include <gtkmm/toolitem.h>
-#include <gtkmm/settings.h>
 
 #include <algorithm>
 
@@ -59,7 +59,8 @@ std::string appName() {
 
 VLMainWindowController* VLMainWindowController::create(
     std::unique_ptr<VLWebViewController> firstPage) {
-    Glib::RefPtr<Gtk::Builder> builder = MainInterface::builderFor({"MainWindowController", "toolbarItems"});
+    Glib::RefPtr<Gtk::Builder> builder =
+        MainInterface::builderFor({"MainWindowController", "toolbarItems"});
     if (!builder) {
         return nullptr;
     }

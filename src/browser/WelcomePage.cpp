@@ -16,12 +16,23 @@ std::string escapeHtml(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -77,9 +88,8 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
             return;
         }
         auto question = uri.find('?');
-        auto choice = WelcomePage::parseChoice(question == std::string::npos
-                                                   ? std::string()
-                                                   : uri.substr(question + 1));
+        auto choice = WelcomePage::parseChoice(
+            question == std::string::npos ? std::string() : uri.substr(question + 1));
         VLSettingsManager& settings = VLSettingsManager::sharedManager();
         if (!choice) {
             answer(request, WelcomePage::goingHomePage(WelcomePage::kUrl));
@@ -124,8 +134,8 @@ std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& q
     // Blanks around a pasted address are not part of it.
     const auto first = choice.homePage.find_first_not_of(" \t\r\n");
     const auto last = choice.homePage.find_last_not_of(" \t\r\n");
-    choice.homePage =
-        first == std::string::npos ? std::string() : choice.homePage.substr(first, last - first + 1);
+    choice.homePage = first == std::string::npos ? std::string()
+                                                 : choice.homePage.substr(first, last - first + 1);
     if (choice.homePage.empty()) {
         return std::nullopt;
     }
@@ -146,6 +156,9 @@ std::string WelcomePage::fill(const std::string& html, const std::string& settin
 std::string WelcomePage::goingHomePage(const std::string& homeUrl) {
     const std::string target = escapeHtml(homeUrl);
     return "<!doctype html><html><head><meta charset=\"utf-8\"><meta http-equiv=\"refresh\" "
-           "content=\"0; url=" + target + "\"><title>Going home</title></head><body><p>Opening "
-           "<a href=\"" + target + "\">" + target + "</a>…</p></body></html>";
+           "content=\"0; url=" +
+           target +
+           "\"><title>Going home</title></head><body><p>Opening "
+           "<a href=\"" +
+           target + "\">" + target + "</a>…</p></body></html>";
 }

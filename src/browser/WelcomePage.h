@@ -8,7 +8,7 @@
 // welcome.html). Its form sets the home page through sitebox://set-home, which only that page
 // may use.
 class WelcomePage {
-public:
+  public:
     static constexpr const char* kUrl = "sitebox://welcome";
 
     // Registers the sitebox: scheme with the web engine (once).

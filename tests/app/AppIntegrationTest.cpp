@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <glibmm/main.h>
+#include <gtest/gtest.h>
 #include <gtkmm/messagedialog.h>
 
 #include <filesystem>
@@ -36,16 +36,15 @@ nlohmann::json readStore(const std::string& name) {
 LocalHttpServer::Response titled(const std::string& title) {
     LocalHttpServer::Response response;
     response.contentType = "text/html";
-    response.body = "<!doctype html><html><head><title>" + title +
-                    "</title></head><body>page</body></html>";
+    response.body =
+        "<!doctype html><html><head><title>" + title + "</title></head><body>page</body></html>";
     return response;
 }
 
 void serveSite() {
     for (const char* path : {"/home", "/a", "/b", "/c", "/d", "/e", "/event"}) {
-        PageHost::server().handle(path, [](const LocalHttpServer::Request& r) {
-            return titled("Page " + r.path);
-        });
+        PageHost::server().handle(
+            path, [](const LocalHttpServer::Request& r) { return titled("Page " + r.path); });
     }
 }
 
@@ -96,12 +95,15 @@ bool windowShows(VLMainWindowController* window, const std::vector<std::string>&
 }
 
 void savedWindows() {
-    writeStore("restore.json",
-               {{"version", 1.1},
-                {"window0", {{"url", {"http://site.test/a"}}, {"windowFrame", "{{10, 20}, {700, 500}}"}}},
-                {"window1", {{"url", {"http://site.test/b", "http://site.test/c"}},
-                             {"windowFrame", "{{30, 40}, {640, 480}}"}}},
-                {"window2", {{"url", {"http://site.test/d"}}, {"windowFrame", "{{50, 60}, {600, 400}}"}}}});
+    writeStore(
+        "restore.json",
+        {{"version", 1.1},
+         {"window0", {{"url", {"http://site.test/a"}}, {"windowFrame", "{{10, 20}, {700, 500}}"}}},
+         {"window1",
+          {{"url", {"http://site.test/b", "http://site.test/c"}},
+           {"windowFrame", "{{30, 40}, {640, 480}}"}}},
+         {"window2",
+          {{"url", {"http://site.test/d"}}, {"windowFrame", "{{50, 60}, {600, 400}}"}}}});
 }
 
 Size windowSize(VLMainWindowController* window) {
@@ -118,11 +120,13 @@ TEST(AppIT, RestoresSavedWindowsAsWindows) {
     AppHost host;
     auto windows = AppHost::windows();
     ASSERT_EQ(windows.size(), 3u);
-    EXPECT_TRUE(waitUntil([&] {
-        return windowShows(windows[0], {"http://site.test/a"}) &&
-               windowShows(windows[1], {"http://site.test/b", "http://site.test/c"}) &&
-               windowShows(windows[2], {"http://site.test/d"});
-    }, 30000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return windowShows(windows[0], {"http://site.test/a"}) &&
+                   windowShows(windows[1], {"http://site.test/b", "http://site.test/c"}) &&
+                   windowShows(windows[2], {"http://site.test/d"});
+        },
+        30000));
     EXPECT_EQ(windowSize(windows[0]), (Size{700, 500}));
     EXPECT_EQ(windowSize(windows[1]), (Size{640, 480}));
     EXPECT_EQ(windowSize(windows[2]), (Size{600, 400}));
@@ -136,10 +140,12 @@ TEST(AppIT, RestoresSavedWindowsAsTabsOfTheFrontWindow) {
     AppHost host;
     auto windows = AppHost::windows();
     ASSERT_EQ(windows.size(), 1u);
-    EXPECT_TRUE(waitUntil([&] {
-        return windowShows(windows[0], {"http://site.test/a", "http://site.test/b",
-                                        "http://site.test/c", "http://site.test/d"});
-    }, 30000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return windowShows(windows[0], {"http://site.test/a", "http://site.test/b",
+                                            "http://site.test/c", "http://site.test/d"});
+        },
+        30000));
 }
 
 TEST(AppIT, EnterpriseBuildGoesHomeAtItsConfiguredSize) {
@@ -177,7 +183,8 @@ TEST(AppIT, UrlOpenEventsFollowOpenLinksIn) {
     AppHost host({"http://site.test/event"});
     auto windows = AppHost::windows();
     ASSERT_EQ(windows.size(), 2u) << "0: a new window";
-    EXPECT_TRUE(waitUntil([&] { return pageUrl(windows[1], 0) == "http://site.test/event"; }, 30000));
+    EXPECT_TRUE(
+        waitUntil([&] { return pageUrl(windows[1], 0) == "http://site.test/event"; }, 30000));
 
     VLBehaviorManager::sharedManager().setOpenLinksIn(1);
     VLMainWindowController* top = host.app.getTopMainController();
@@ -189,10 +196,12 @@ TEST(AppIT, UrlOpenEventsFollowOpenLinksIn) {
     VLBehaviorManager::sharedManager().setOpenLinksIn(2);
     host.app.handleURLEvent("http://site.test/a");
     EXPECT_EQ(top->tabController().tabsCount(), tabs + 1) << "2: the current tab";
-    EXPECT_TRUE(waitUntil([&] {
-        return top->tabController().selectedWebViewController()->webview().url() ==
-               "http://site.test/a";
-    }, 30000));
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return top->tabController().selectedWebViewController()->webview().url() ==
+                   "http://site.test/a";
+        },
+        30000));
 
     VLBehaviorManager::sharedManager().setOpenLinksIn(3);
     const size_t before = AppHost::windows().size();
@@ -204,8 +213,8 @@ TEST(AppIT, UrlOpenEventsFollowOpenLinksIn) {
 
 TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
     serveSite();
-    writeStore("behavior.json", {{"version", 1.1}, {"warnWindowsClose", true},
-                                 {"restoreWindowsAndTabs", true}});
+    writeStore("behavior.json",
+               {{"version", 1.1}, {"warnWindowsClose", true}, {"restoreWindowsAndTabs", true}});
     AppHost host;
     EXPECT_TRUE(host.app.applicationShouldTerminate()) << "one window: no question";
 
@@ -215,10 +224,12 @@ TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
     second->tabController().openUrl("http://site.test/b");
     second->tabController().addNewTab();
     second->tabController().openUrl("http://site.test/c");
-    ASSERT_TRUE(waitUntil([&] {
-        return windowShows(first, {"http://site.test/a"}) &&
-               windowShows(second, {"http://site.test/b", "http://site.test/c"});
-    }, 30000));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return windowShows(first, {"http://site.test/a"}) &&
+                   windowShows(second, {"http://site.test/b", "http://site.test/c"});
+        },
+        30000));
     std::string asked;
     Glib::signal_timeout().connect(
         [&] {
@@ -236,7 +247,8 @@ TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
     EXPECT_FALSE(host.app.applicationShouldTerminate());
     EXPECT_EQ(asked, "Are you sure you want to quit?");
 
-    VLHistoryManager::sharedManager().addUrl("http://site.test/x", "Visited", "2024-01-01 00:00:00Z T");
+    VLHistoryManager::sharedManager().addUrl("http://site.test/x", "Visited",
+                                             "2024-01-01 00:00:00Z T");
     VLBookmarksManager::sharedManager().addBookMark("Kept", "http://site.test/k");
     VLSettingsManager::sharedManager().setHideTitle(true);
     host.app.applicationWillTerminate();
@@ -253,9 +265,10 @@ TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
 }
 
 TEST(AppIT, QuitWithoutRestoringKeepsOlderEntries) {
-    writeStore("restore.json", {{"version", 1.1},
-                                {"window0", {{"url", {"http://old/a"}}, {"windowFrame", "{{0, 0}, {1, 1}}"}}},
-                                {"window5", {{"url", {"http://old/b"}}}}});
+    writeStore("restore.json",
+               {{"version", 1.1},
+                {"window0", {{"url", {"http://old/a"}}, {"windowFrame", "{{0, 0}, {1, 1}}"}}},
+                {"window5", {{"url", {"http://old/b"}}}}});
     AppHost host;
     host.app.applicationWillTerminate();
     nlohmann::json restore = readStore("restore.json");

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <gio/gio.h>
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
@@ -14,7 +14,7 @@
 namespace {
 // The built Sitebox bundle started as its own process, in this test's HOME.
 class RunningSitebox {
-public:
+  public:
     explicit RunningSitebox(const std::vector<std::string>& arguments = {}) {
         std::vector<const char*> argv = {executable().c_str()};
         for (const auto& argument : arguments) {
@@ -30,11 +30,10 @@ public:
             g_subprocess_launcher_spawnv(launcher.get(), argv.data(), error.out()));
         EXPECT_TRUE(process_) << error.message();
         if (process_) {
-            g_subprocess_wait_check_async(process_.get(), nullptr,
-                                          [](GObject*, GAsyncResult*, gpointer done) {
-                                              *static_cast<bool*>(done) = true;
-                                          },
-                                          &exited_);
+            g_subprocess_wait_check_async(
+                process_.get(), nullptr,
+                [](GObject*, GAsyncResult*, gpointer done) { *static_cast<bool*>(done) = true; },
+                &exited_);
         }
     }
     ~RunningSitebox() {
@@ -49,16 +48,20 @@ public:
         return path;
     }
     void terminate() { g_subprocess_send_signal(process_.get(), SIGTERM); }
-    bool waitForExit(int timeoutMs = 20000) { return waitUntil([this] { return exited_; }, timeoutMs); }
+    bool waitForExit(int timeoutMs = 20000) {
+        return waitUntil([this] { return exited_; }, timeoutMs);
+    }
     int exitStatus() const { return g_subprocess_get_exit_status(process_.get()); }
 
-private:
+  private:
     GObjectPtr<GSubprocess> process_;
     bool exited_ = false;
 };
 
 // The settings folder the bundle uses: it carries no app identifier.
-std::string settingsFolder() { return TestHome::dataHome() + "/Corva/(null)/"; }
+std::string settingsFolder() {
+    return TestHome::dataHome() + "/Corva/(null)/";
+}
 
 nlohmann::json readJson(const std::string& file) {
     return JsonFile::parse(readFileBytes(settingsFolder() + file), nullptr);

@@ -13,15 +13,20 @@ namespace {
 GObjectPtr<GdkPixbuf> pixbufOf(cairo_surface_t* surface) {
     cairo_surface_flush(surface);
     const int size = cairo_image_surface_get_width(surface);
-    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, size, size));
+    auto pixbuf =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, size, size));
     const unsigned char* src = cairo_image_surface_get_data(surface);
     for (int y = 0; y < size; ++y) {
-        auto* in = reinterpret_cast<const uint32_t*>(src + y * cairo_image_surface_get_stride(surface));
-        guchar* out = gdk_pixbuf_get_pixels(pixbuf.get()) + y * gdk_pixbuf_get_rowstride(pixbuf.get());
+        auto* in =
+            reinterpret_cast<const uint32_t*>(src + y * cairo_image_surface_get_stride(surface));
+        guchar* out =
+            gdk_pixbuf_get_pixels(pixbuf.get()) + y * gdk_pixbuf_get_rowstride(pixbuf.get());
         for (int x = 0; x < size; ++x, out += 4) {
             uint32_t p = in[x];
             uint32_t a = p >> 24;
-            auto channel = [a](uint32_t c) -> guchar { return a ? guchar(std::min(255u, c * 255 / a)) : 0; };
+            auto channel = [a](uint32_t c) -> guchar {
+                return a ? guchar(std::min(255u, c * 255 / a)) : 0;
+            };
             out[0] = channel((p >> 16) & 0xFF);
             out[1] = channel((p >> 8) & 0xFF);
             out[2] = channel(p & 0xFF);
