@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "foundation/GObjectPtr.h"
+#include "foundation/TypedAddress.h"
 #include "foundation/Url.h"
 
 std::string PageAddress::searchUrl(const std::string& words) {
@@ -14,19 +15,22 @@ std::string PageAddress::searchUrl(const std::string& words) {
 
 std::optional<std::string> PageAddress::resolve(const std::string& text,
                                                 const std::optional<std::string>& shortcutUrl) {
-    std::string address = shortcutUrl && !shortcutUrl->empty() ? *shortcutUrl : text;
-    std::optional<Url> url = Url::parse(address);
-    bool hasScheme = url && url->isAbsolute();
-    if (address.find('.') == std::string::npos && !hasScheme) {
-        if (address.empty()) {
-            return std::nullopt;
+    const std::string source =
+        TypedAddress::trimmed(shortcutUrl && !shortcutUrl->empty() ? *shortcutUrl : text);
+    if (source.empty()) {
+        return std::nullopt;
+    }
+    if (!TypedAddress::hasScheme(source)) {
+        // Words without a dot are searched for, unless they name this machine or a port.
+        const std::string host = TypedAddress::hostOf(source);
+        const bool port = source.size() > host.size() && source[host.size()] == ':';
+        if (source.find('.') == std::string::npos && !port && host != "localhost" &&
+            source[0] != '[') {
+            return searchUrl(source);
         }
-        return searchUrl(address);
     }
-    if (!hasScheme) {
-        url = Url::parse("https://" + address);
-    }
-    if (!url || url->host().empty()) {
+    std::optional<Url> url = Url::parse(TypedAddress::withScheme(source));
+    if (!url || !url->isAbsolute() || url->host().empty()) {
         return std::nullopt;
     }
     return url->absoluteString();

@@ -77,6 +77,14 @@ std::optional<std::string> PolicyRules::extractFileName(const std::string& heade
     return name;
 }
 
+std::optional<std::string> PolicyRules::safeFileName(const std::string& name) {
+    std::string safe = withoutDirectories(name);
+    if (safe.empty()) {
+        return std::nullopt;
+    }
+    return safe;
+}
+
 bool PolicyRules::isWebAddress(const std::string& url) {
     return url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
 }
@@ -89,6 +97,20 @@ std::string PolicyRules::judgedUrl(const std::optional<std::string>& sourceUrl,
     std::string startRoot = startUrl ? getRootDomain(startUrl->host()) : std::string();
     std::string responseRoot = response ? getRootDomain(response->host()) : std::string();
     return startRoot == responseRoot ? start : responseUrl;
+}
+
+bool PolicyRules::isAttachment(const std::string& header) {
+    const auto first = header.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return false;
+    }
+    const auto end = header.find_first_of("; \t", first);
+    const std::string type = header.substr(first, end == std::string::npos ? end : end - first);
+    return g_ascii_strcasecmp(type.c_str(), "attachment") == 0;
+}
+
+bool PolicyRules::canFetchAgain(const std::string& method, const std::string& url) {
+    return (method.empty() || g_ascii_strcasecmp(method.c_str(), "GET") == 0) && isWebAddress(url);
 }
 
 std::string PolicyRules::lastPathComponent(const std::string& url) {
@@ -118,8 +140,13 @@ PolicyRules::ResponseDecision PolicyRules::decideResponse(const Response& respon
         fileName = withoutDirectories(lastPathComponent(response.url));
     }
     const std::string& mime = response.mimeType;
-    if (contains(mime, "application") || contains(mime, "audio") || contains(mime, "binary") ||
-        contains(mime, "video")) {
+    // An attachment is saved whatever its type: a site's CSV export or calendar invitation is
+    // meant for a file, not for the window.
+    if (response.contentDisposition && isAttachment(*response.contentDisposition)) {
+        decision.kind = ResponseDecision::Kind::Download;
+        decision.fileName = fileName;
+    } else if (contains(mime, "application") || contains(mime, "audio") ||
+               contains(mime, "binary") || contains(mime, "video")) {
         decision.kind = ResponseDecision::Kind::Download;
         decision.fileName = fileName;
     } else if (contains(mime, "image")) {

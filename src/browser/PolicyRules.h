@@ -13,6 +13,9 @@ class PolicyRules {
     // so a hostile header cannot name a path outside the chosen folder.
     static std::optional<std::string> extractFileName(const std::string& header);
 
+    // A file name without directory parts, or nothing when none is left.
+    static std::optional<std::string> safeFileName(const std::string& name);
+
     // Only http:// and https:// addresses are web addresses; others go to their application.
     static bool isWebAddress(const std::string& url);
 
@@ -20,6 +23,13 @@ class PolicyRules {
     // started from while it stays in the same root domain, else the response's own.
     static std::string judgedUrl(const std::optional<std::string>& sourceUrl,
                                  const std::string& responseUrl);
+
+    // Whether a Content-Disposition value's type is "attachment" (case-insensitive).
+    static bool isAttachment(const std::string& header);
+
+    // Whether the download queue can fetch the address again for a download: only a plain GET
+    // of a web address can; a POST's answer, blob: and data: exist only in the engine.
+    static bool canFetchAgain(const std::string& method, const std::string& url);
 
     // The last path component of an address as text ("b.pdf?x=1" for ".../a/b.pdf?x=1").
     static std::string lastPathComponent(const std::string& url);

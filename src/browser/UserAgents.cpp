@@ -4,12 +4,15 @@
 #include <sstream>
 
 std::string UserAgents::webkitVersion(const std::string& engineVersion, SystemVersion system) {
+    // A build number such as "15610.1.28" carries the system's minor version in front of the
+    // engine's own major version; that prefix goes. A public engine version ("605.1.15") has no
+    // such prefix and stays whole, whatever digits it shares with the system's version.
     const std::string minor = std::to_string(system.minor);
-    std::string result = engineVersion;
-    for (size_t at = result.find(minor); at != std::string::npos; at = result.find(minor, at)) {
-        result.erase(at, minor.size());
+    const std::string major = engineVersion.substr(0, engineVersion.find('.'));
+    if (major.size() > 3 && major.rfind(minor, 0) == 0) {
+        return engineVersion.substr(minor.size());
     }
-    return result;
+    return engineVersion;
 }
 
 std::map<std::string, std::string> UserAgents::generate(const std::string& engineVersion,

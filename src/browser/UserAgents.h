@@ -16,7 +16,7 @@ class UserAgents {
     };
 
     // `engineVersion` is the engine's build version (the AppleWebKit/... token of its own
-    // user agent); every occurrence of the system's minor version is removed from it.
+    // user agent); a system minor version standing in front of its major version is removed.
     static std::map<std::string, std::string> generate(const std::string& engineVersion,
                                                        SystemVersion system);
     static std::string webkitVersion(const std::string& engineVersion, SystemVersion system);

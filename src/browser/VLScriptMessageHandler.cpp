@@ -43,14 +43,37 @@ VLScriptMessageHandler& VLScriptMessageHandler::sharedHandler() {
 }
 
 void VLScriptMessageHandler::registerWithConfiguration(WebKitUserContentManager* manager) {
-    static const char* channels[] = {kNotificationsChannel, kAutoFillChannel};
-    for (const char* channel : channels) {
-        const std::string signal = std::string("script-message-received::") + channel;
+    struct Channel {
+        const char* name;
+        const char* world;
+    };
+    static const Channel channels[] = {{kNotificationsChannel, nullptr},
+                                       {kAutoFillChannel, nullptr},
+                                       {kNavigationChannel, kAppWorld}};
+    for (const Channel& channel : channels) {
+        const std::string signal = std::string("script-message-received::") + channel.name;
         g_signal_connect(manager, signal.c_str(), G_CALLBACK(onMessage),
-                         const_cast<char*>(channel));
-        if (!webkit_user_content_manager_register_script_message_handler(manager, channel)) {
-            Log::print("page channel \"", channel, "\" was already registered");
+                         const_cast<char*>(channel.name));
+        const bool registered =
+            channel.world ? webkit_user_content_manager_register_script_message_handler_in_world(
+                                manager, channel.name, channel.world)
+                          : webkit_user_content_manager_register_script_message_handler(
+                                manager, channel.name);
+        if (!registered) {
+            Log::print("page channel \"", channel.name, "\" was already registered");
         }
+    }
+    for (const Script& script : userScripts()) {
+        WebKitUserScript* user =
+            script.appWorld
+                ? webkit_user_script_new_for_world(
+                      script.source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, kAppWorld, nullptr, nullptr)
+                : webkit_user_script_new(
+                      script.source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        webkit_user_content_manager_add_script(manager, user);
+        webkit_user_script_unref(user);
     }
 }
 
@@ -70,14 +93,16 @@ void VLScriptMessageHandler::didReceiveScriptMessage(const std::string& channel,
 const std::vector<VLScriptMessageHandler::Script>& VLScriptMessageHandler::userScripts() {
     static NoDestructor<std::vector<Script>> scripts([] {
         std::vector<Script> list;
-        for (const char* name : {"VLAPIHelper", "WebViewSearchExt"}) {
+        const std::pair<const char*, bool> names[] = {
+            {"VLAPIHelper", false}, {"WebViewSearchExt", false}, {"NavigationReports", true}};
+        for (const auto& [name, appWorld] : names) {
             auto path = Bundle::main().pathForResource(name, "js");
             Files::ReadResult file = path ? Files::read(*path) : Files::ReadResult{{}, "missing"};
             if (!file.ok()) {
                 Log::print("page script ", name, ".js not loaded: ", file.error);
                 continue;
             }
-            list.push_back({name, file.data});
+            list.push_back({name, file.data, appWorld});
         }
         return list;
     }());

@@ -17,7 +17,8 @@ class VLScriptMessageHandler {
 
     static VLScriptMessageHandler& sharedHandler();
 
-    // Registers both channels on a page's user content manager.
+    // Registers the channels on a page's user content manager and installs the page scripts
+    // there, once: every document of the page gets them, whatever its address.
     void registerWithConfiguration(WebKitUserContentManager* manager);
     // Sets what a channel's messages do.
     void setRoute(const std::string& channel, Route route);
@@ -25,9 +26,12 @@ class VLScriptMessageHandler {
     struct Script {
         std::string name;
         std::string source;
+        // Scripts of the app's own world run in every frame, out of the page's reach.
+        bool appWorld = false;
     };
-    // The bundle's "VLAPIHelper" and "WebViewSearchExt" scripts (type "js"), in that order, to be
-    // injected at document start in the main frame. A missing resource is logged and left out.
+    // The bundle's "VLAPIHelper" and "WebViewSearchExt" scripts (type "js"), in that order, for
+    // the main frame at document start, then "NavigationReports" in the app's world. A missing
+    // resource is logged and left out.
     static const std::vector<Script>& userScripts();
 
     // Delivers one message (the body as JSON) to its channel's route.
@@ -36,6 +40,9 @@ class VLScriptMessageHandler {
 
     static constexpr const char* kNotificationsChannel = "notifications";
     static constexpr const char* kAutoFillChannel = "autoFill";
+    // The app's own script world and its channel: what the user did just before a navigation.
+    static constexpr const char* kAppWorld = "sitebox";
+    static constexpr const char* kNavigationChannel = "siteboxNavigation";
     // Object data on a page's user content manager naming its web view.
     static constexpr const char* kWebViewKey = "sitebox-web-view";
 

@@ -48,12 +48,15 @@ VLTabViewController::VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookm
     for (const char* question : {"canzoomin", "canzoomout", "canresetzoom"}) {
         observers_.push_back(center.addObserver(question, [](const Notification&) {}));
     }
+    // The link opens in the window of the page it was chosen in, once.
     observers_.push_back(center.addObserver("Open Link In New Tab", [this](const Notification& n) {
         auto url = n.info<std::string>("url");
-        addNewTab();
-        if (url) {
-            openUrl(*url);
+        auto from = n.objectAs<VLWebView*>();
+        if (!url || !from || !holdsWebView(*from)) {
+            return;
         }
+        addNewTab();
+        openUrl(*url);
     }));
     observers_.push_back(center.addObserver(
         "showBookmark", [this](const Notification&) { showBookmarkNotification(); }));
@@ -84,6 +87,12 @@ std::unique_ptr<VLWebViewController> VLTabViewController::createWebViewControlle
         controller->setCustomUserAgent(it->second);
     }
     return controller;
+}
+
+bool VLTabViewController::holdsWebView(const VLWebView* view) const {
+    return std::any_of(items_.begin(), items_.end(), [view](const auto& item) {
+        return &item->viewController().webview() == view;
+    });
 }
 
 VLTabViewItem& VLTabViewController::insertItem(std::unique_ptr<VLWebViewController> controller) {
@@ -417,6 +426,19 @@ void VLTabViewController::didEndLoadUrl(VLWebViewController& page, const std::st
     if (selectedWebViewController() == &page && delegate_) {
         delegate_->needChangeUrl(page.webview().url());
         delegate_->changeSecureStatus(page.hasOnlySecureContent());
+    }
+}
+
+void VLTabViewController::didCancelLoadUrl(VLWebViewController& page, const std::string& url) {
+    if (selectedWebViewController() == &page && delegate_) {
+        delegate_->needChangeUrl(url.empty() ? std::nullopt : std::optional<std::string>(url));
+        delegate_->changeSecureStatus(page.hasOnlySecureContent());
+    }
+}
+
+void VLTabViewController::didLoadInsecureContent(VLWebViewController& page) {
+    if (selectedWebViewController() == &page && delegate_) {
+        delegate_->changeSecureStatus(false);
     }
 }
 

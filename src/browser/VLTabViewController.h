@@ -17,6 +17,7 @@ class VLBookmarkRemoveViewController;
 class VLBookmarkViewController;
 class VLTabViewControllerDelegate;
 class VLTabViewItem;
+class VLWebView;
 
 // The tabs of one main window, over a notebook: the first tab, new tabs (command, page-opened,
 // restored), the most-recently-selected order, the page commands forwarded to the selected page,
@@ -71,12 +72,16 @@ class VLTabViewController : public VLWebViewControllerDelegate {
     void didBeignLoadUrl(VLWebViewController& page, const std::string& url) override;
     void didEndLoadUrl(VLWebViewController& page, const std::string& url) override;
     void didChangeLoadStatus(VLWebViewController& page, bool loading) override;
+    void didCancelLoadUrl(VLWebViewController& page, const std::string& url) override;
+    void didLoadInsecureContent(VLWebViewController& page) override;
     bool respondsToNewWebViewConstroller() const override { return true; }
     void newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) override;
+    // Every page of this window's tabs is made here: the stored user agent, this delegate.
+    std::unique_ptr<VLWebViewController> createWebViewController() override;
     void closeTab(VLWebViewController& page) override;
 
   private:
-    std::unique_ptr<VLWebViewController> createWebViewController();
+    bool holdsWebView(const VLWebView* view) const;
     VLTabViewItem& insertItem(std::unique_ptr<VLWebViewController> controller);
     VLTabViewItem* itemFor(const VLWebViewController& page);
     void didSelect(int index);

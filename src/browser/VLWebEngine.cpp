@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "browser/EngineDownloads.h"
 #include "downloads/DownloadCookieJar.h"
 #include "foundation/Bundle.h"
 #include "foundation/Files.h"
@@ -34,6 +35,7 @@ VLWebEngine::VLWebEngine()
     webkit_web_context_set_sandbox_enabled(context_.get(), TRUE);
     webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_WEB_BROWSER);
     webkit_web_context_set_favicon_database_directory(context_.get(), nullptr);
+    EngineDownloads::install(context_.get());
 
     const std::string cookies = dataFolder_ + "/cookies.sqlite";
     webkit_cookie_manager_set_persistent_storage(cookieManager(), cookies.c_str(),

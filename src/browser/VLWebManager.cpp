@@ -2,6 +2,7 @@
 
 #include <gtk/gtk.h>
 
+#include "browser/EngineDownloadOperation.h"
 #include "browser/SavePanel.h"
 #include "browser/UserAgents.h"
 #include "browser/VLWebEngine.h"
@@ -53,15 +54,16 @@ const std::string& VLWebManager::userAgent(const std::string& key) const {
     return it != userAgents_.end() ? it->second : userAgents_.at(UserAgents::kDefaultKey);
 }
 
+namespace {
+GtkWindow* windowOf(VLWebView* source) {
+    GtkWidget* toplevel = source ? gtk_widget_get_toplevel(GTK_WIDGET(source->webView())) : nullptr;
+    return toplevel && gtk_widget_is_toplevel(toplevel) ? GTK_WINDOW(toplevel) : nullptr;
+}
+}  // namespace
+
 void VLWebManager::downloadFile(const std::string& fileName, const std::string& url,
                                 VLWebView* source) {
-    GtkWindow* parent = nullptr;
-    if (source) {
-        GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(source->webView()));
-        if (toplevel && gtk_widget_is_toplevel(toplevel)) {
-            parent = GTK_WINDOW(toplevel);
-        }
-    }
+    GtkWindow* parent = windowOf(source);
     // Servers see the download as coming from the page: same agent, same cookies.
     std::string userAgent;
     if (source) {
@@ -75,6 +77,32 @@ void VLWebManager::downloadFile(const std::string& fileName, const std::string& 
                                     queueDownload(*path, url, fileName, userAgent);
                                 }
                             });
+}
+
+void VLWebManager::saveEngineDownload(WebKitDownload* download, const std::string& fileName,
+                                      VLWebView* source) {
+    auto kept = GObjectPtr<WebKitDownload>::retain(download);
+    const std::string folder = VLSettingsManager::sharedManager().pathToDownloadsFolder();
+    SavePanel::shared().run(
+        windowOf(source), folder, fileName,
+        [this, kept, fileName](std::optional<std::string> path) {
+            if (!path) {
+                webkit_download_cancel(kept.get());
+                return;
+            }
+            GCharPtr uri(g_filename_to_uri(path->c_str(), nullptr, nullptr));
+            if (!uri) {
+                Log::line("cannot save the download: the chosen path is not a file name");
+                webkit_download_cancel(kept.get());
+                return;
+            }
+            // The dialog asked about replacing an existing file already.
+            webkit_download_set_allow_overwrite(kept.get(), TRUE);
+            webkit_download_set_destination(kept.get(), uri.get());
+            downloadQueue_->addDownloadOperation(
+                std::make_shared<EngineDownloadOperation>(kept.get(), *path, fileName));
+            NotificationCenter::defaultCenter().post("downloadAdd");
+        });
 }
 
 void VLWebManager::queueDownload(const std::string& path, const std::string& url,

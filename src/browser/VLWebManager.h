@@ -7,6 +7,7 @@
 #include <string>
 
 typedef struct _SoupMessageHeaders SoupMessageHeaders;
+typedef struct _WebKitDownload WebKitDownload;
 
 class VLWebView;
 class VLDownloadQueue;
@@ -25,6 +26,11 @@ class VLWebManager {
     // queues the download with the page's cookies and posts "downloadAdd". Cancelling does
     // nothing. `source` (may be null) is the page asking, for the dialog's parent window.
     void downloadFile(const std::string& fileName, const std::string& url, VLWebView* source);
+
+    // The same dialog for a download the engine makes itself; the chosen file becomes its
+    // destination and the download an entry of the queue. Cancelling cancels the download.
+    void saveEngineDownload(WebKitDownload* download, const std::string& fileName,
+                            VLWebView* source);
 
     VLDownloadQueue& downloadQueue() { return *downloadQueue_; }
 

@@ -55,6 +55,7 @@ VLWebView::VLWebView(VLWebView* relatedView) {
     widget_ = Glib::wrap(widget);
     g_object_set_data(G_OBJECT(widget), kSelfKey, this);
     g_object_set_data(G_OBJECT(content.get()), VLScriptMessageHandler::kWebViewKey, widget);
+    VLScriptMessageHandler::sharedHandler().registerWithConfiguration(content.get());
     g_signal_connect(widget, "context-menu", G_CALLBACK(onContextMenu), this);
 }
 
@@ -92,7 +93,24 @@ void VLWebView::clearLoginData(VLWebView& view) {
 
 void VLWebView::loadRequest(const std::string& url) {
     clearLoginData(*this);
+    appPageRequest_ =
+        url.rfind(kAppScheme, 0) == 0 ? std::optional<std::string>(url) : std::nullopt;
     webkit_web_view_load_uri(view_.get(), url.c_str());
+}
+
+bool VLWebView::takeAppPageRequest(const std::string& url) {
+    if (appPageRequest_ != url) {
+        return false;
+    }
+    appPageRequest_.reset();
+    return true;
+}
+
+std::string VLWebView::shownUrl() const {
+    WebKitBackForwardListItem* item = webkit_back_forward_list_get_current_item(
+        webkit_web_view_get_back_forward_list(view_.get()));
+    const char* uri = item ? webkit_back_forward_list_item_get_uri(item) : nullptr;
+    return uri ? uri : url();
 }
 
 std::string VLWebView::url() const {

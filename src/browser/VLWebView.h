@@ -32,6 +32,13 @@ class VLWebView {
     // Clears the page's autofill state first (the hook), then loads.
     void loadRequest(const std::string& url);
     std::string url() const;
+    // The address of the document on screen (the current history entry), which a load under way
+    // has not replaced yet.
+    std::string shownUrl() const;
+    // The app's own pages (its scheme) open only when the app itself asked: true once for the
+    // address the app last loaded.
+    static constexpr const char* kAppScheme = "sitebox:";
+    bool takeAppPageRequest(const std::string& url);
     std::string title() const;
 
     bool needToDownload() const { return needToDownload_; }
@@ -68,6 +75,7 @@ class VLWebView {
     GObjectPtr<WebKitWebView> view_;
     Gtk::Widget* widget_ = nullptr;  // the gtkmm wrapper of view_, owned by view_
     bool needToDownload_ = false;
+    std::optional<std::string> appPageRequest_;
     std::function<void(const std::string&)> openInNewPage_;
     LifeToken life_;
 };

@@ -83,7 +83,8 @@ void VLWebView::openLinkInNewtab(const std::string& linkUrl) {
     if (linkUrl.empty()) {
         return;
     }
-    NotificationCenter::defaultCenter().post("Open Link In New Tab", {},
+    // The page goes along, so only its own window opens the tab.
+    NotificationCenter::defaultCenter().post("Open Link In New Tab", std::any(this),
                                              {{"url", std::any(linkUrl)}});
 }
 

@@ -13,6 +13,7 @@
 #include "browser/VLWebViewControllerDelegate.h"
 #include "browser/WelcomePage.h"
 #include "foundation/Log.h"
+#include "foundation/TypedAddress.h"
 #include "rules/VLScriptsManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLHistoryManager.h"
@@ -23,12 +24,29 @@
 namespace {
 constexpr const char* kControllerKey = "sitebox-page-controller";
 
-void addUserScript(WebKitUserContentManager* manager, const std::string& source,
-                   WebKitUserScriptInjectionTime when) {
-    WebKitUserScript* script = webkit_user_script_new(
-        source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME, when, nullptr, nullptr);
+// Reports of the app's own page script reach the controller of the page that sent them.
+void routeNavigationReports() {
+    static bool routed = false;
+    if (routed) {
+        return;
+    }
+    routed = true;
+    VLScriptMessageHandler::sharedHandler().setRoute(
+        VLScriptMessageHandler::kNavigationChannel,
+        [](const nlohmann::json& body, WebKitWebView* view) {
+            if (VLWebViewController* controller = VLWebViewController::forWebView(view)) {
+                controller->noteNavigationReport(body);
+            }
+        });
+}
+
+// A style or script at document end in the main frame, kept so it can be taken out again.
+WebKitUserScript* addUserScript(WebKitUserContentManager* manager, const std::string& source) {
+    WebKitUserScript* script =
+        webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, nullptr, nullptr);
     webkit_user_content_manager_add_script(manager, script);
-    webkit_user_script_unref(script);
+    return script;
 }
 }  // namespace
 
@@ -36,10 +54,8 @@ VLWebViewController::VLWebViewController(std::optional<std::string> request)
     : webview_(std::make_unique<VLWebView>()),
       searchBar_(std::make_unique<VLFindBar>(*webview_)),
       request_(std::move(request)) {
+    routeNavigationReports();
     connectSignals();
-    webkit_settings_set_enable_developer_extras(webview_->settings(), TRUE);
-    VLScriptMessageHandler::sharedHandler().registerWithConfiguration(
-        webview_->userContentManager());
     loadUserScripts();
     setCurrentZoomFactor(1.0);
     viewDidLoad();
@@ -55,20 +71,9 @@ VLWebViewController::VLWebViewController(NewWindowTag, VLWebViewController& open
       searchBar_(std::make_unique<VLFindBar>(*webview_)),
       newWindowPage_(true) {
     connectSignals();
-    // The page shares what the opener's configuration holds: preferences, bridge, rule list.
-    WebKitSettings* settings = webview_->settings();
-    WebKitSettings* openerSettings = opener.webview_->settings();
-    webkit_settings_set_enable_developer_extras(settings, TRUE);
-    webkit_settings_set_enable_javascript_markup(
-        settings, webkit_settings_get_enable_javascript_markup(openerSettings));
-    webkit_settings_set_javascript_can_open_windows_automatically(
-        settings, webkit_settings_get_javascript_can_open_windows_automatically(openerSettings));
-    webkit_settings_set_enable_fullscreen(settings, TRUE);
-    webkit_settings_set_enable_media_stream(settings, TRUE);
-    webkit_settings_set_enable_mediasource(settings, TRUE);
-    webkit_settings_set_enable_webrtc(settings, TRUE);
-    VLScriptMessageHandler::sharedHandler().registerWithConfiguration(
-        webview_->userContentManager());
+    // The same preferences as the opener's, from the same settings; the user agent came along
+    // with the web view.
+    applyPreferences();
     if (opener.abLoaded_) {
         addContentBlocker();
     }
@@ -137,9 +142,10 @@ void VLWebViewController::viewDidLoad() {
 void VLWebViewController::applyPreferences() {
     VLSettingsManager& settings = VLSettingsManager::sharedManager();
     WebKitSettings* preferences = webview_->settings();
-    // The setting's value as it stands: it governs whether scripts may open windows.
+    webkit_settings_set_enable_developer_extras(preferences, TRUE);
+    // Blocking pop-ups means scripts may not open windows without a click.
     webkit_settings_set_javascript_can_open_windows_automatically(preferences,
-                                                                  settings.blockPopupWindow());
+                                                                  !settings.blockPopupWindow());
     // "JavaScript off" stops the page's own scripts; the app's page bridge and its script calls
     // keep working, as they do in the platform's engine.
     webkit_settings_set_enable_javascript(preferences, TRUE);
@@ -225,6 +231,8 @@ void VLWebViewController::openUrl(const std::string& text) {
         return;
     }
     dockLabel_.reset();
+    httpFallback_ = TypedAddress::plainHttpFallback(
+        VLShortcutManager::sharedManager().findUrlForShortcut(text).value_or(text), *url);
     loadRequest(*url);
 }
 
@@ -250,17 +258,45 @@ void VLWebViewController::updateTabInfo() {
 
 void VLWebViewController::loadUserScripts(const std::optional<std::string>& forUrl) {
     WebKitUserContentManager* manager = webview_->userContentManager();
-    webkit_user_content_manager_remove_all_scripts(manager);
-    for (const auto& script : VLScriptMessageHandler::userScripts()) {
-        addUserScript(manager, script.source, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START);
+    for (auto* previous : {&userStyle_, &userScript_}) {
+        if (*previous) {
+            webkit_user_content_manager_remove_script(manager, previous->get());
+            previous->reset();
+        }
     }
     const std::string url = forUrl.value_or(webview_->url());
     if (auto style = VLStylesManager::sharedManager().findScriptFor(url)) {
-        addUserScript(manager, UserStyleScript::wrap(*style),
-                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END);
+        userStyle_.reset(addUserScript(manager, UserStyleScript::wrap(*style)));
     }
     if (auto script = VLScriptsManager::sharedManager().findScriptFor(url)) {
-        addUserScript(manager, *script, WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END);
+        userScript_.reset(addUserScript(manager, *script));
+    }
+}
+
+void VLWebViewController::noteNavigationReport(const nlohmann::json& report) {
+    if (!report.is_object()) {
+        return;
+    }
+    const auto kind = report.find("kind");
+    if (kind == report.end() || !kind->is_string()) {
+        return;
+    }
+    if (*kind == "gesture") {
+        intents_.noteGesture();
+        return;
+    }
+    const auto url = report.find("url");
+    const auto target = report.find("target");
+    if (url == report.end() || !url->is_string() || target == report.end() ||
+        !target->is_string()) {
+        return;
+    }
+    const auto where = *target == "new" ? NavigationIntents::Target::NewWindow
+                                        : NavigationIntents::Target::MainFrame;
+    if (*kind == "link") {
+        intents_.noteLink(url->get<std::string>(), where);
+    } else if (*kind == "form") {
+        intents_.noteForm(url->get<std::string>(), where);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/NavigationIntents.h"
 #include "browser/VLFindBar.h"
 #include "browser/VLProgressBarView.h"
 #include "browser/VLWebView.h"
@@ -55,8 +56,9 @@ class VLWebViewController {
     void stop();
     void clearCache();
     void updateTabInfo();
-    // The page bridge, then the user style and script whose patterns match `url` (the current
-    // address when none is given).
+    // The user style and script whose patterns match `url` (the current address when none is
+    // given), in place of those of the previous address. The page bridge's scripts are
+    // installed once with the web view.
     void loadUserScripts(const std::optional<std::string>& url = std::nullopt);
     const std::optional<std::string>& pendingRequest() const { return request_; }
 
@@ -98,6 +100,12 @@ class VLWebViewController {
     bool refreshTimerRunning() const { return refreshTimer_.connected(); }
     // An https page whose certificate checked out and that loaded nothing over plain http.
     bool hasOnlySecureContent() const;
+    // A page the app keeps for its opener whatever its domain (a sign-in pop-up): the whitelist
+    // judges nothing in it while it is open.
+    bool whitelistExempt() const { return whitelistExempt_; }
+    void setWhitelistExempt(bool exempt) { whitelistExempt_ = exempt; }
+    // What the app's script in the page reported (a link, a form, a gesture).
+    void noteNavigationReport(const nlohmann::json& report);
 
     // The whitelist judgement and download choice of a response, and the new-page paths; the
     // engine's signal handlers call these (public so the policy file can reach them).
@@ -117,7 +125,16 @@ class VLWebViewController {
     void installContentBlocker(bool thenLoadPending);
     void restartRefreshTimer();
     void onLoadChanged(WebKitLoadEvent event);
-    void onLoadFailed(const GError* error);
+    // True when the failure was answered (an error page of the app's own, or a retry).
+    bool onLoadFailed(const std::string& failingUrl, const GError* error);
+    void showErrorPage(const std::string& failingUrl, const GError* error);
+    // The address of the page on screen, after a load that did not replace it.
+    std::string keptUrl() const;
+    bool allowedByWhitelist(const std::string& url) const;
+    void askToOpenWithApplication(const std::string& url);
+    bool mayOpenAppPage(const std::string& url, WebKitNavigationAction* action);
+    bool mayOpenWindow(WebKitNavigationAction* action);
+    void openLinkInNewPage(const std::string& url);
     void onTitleChanged();
     // The history entry and the end of "recent new tab" of a finished page, once its title is
     // known.
@@ -125,6 +142,7 @@ class VLWebViewController {
     void onLoadingChanged();
     void onFaviconChanged();
     void handOutRefusedUrl(const std::string& url);
+    void onInsecureContent();
 
     std::unique_ptr<VLWebView> webview_;
     VLProgressBarView progress_;
@@ -141,6 +159,19 @@ class VLWebViewController {
     bool newWindowPage_ = false;
     bool closed_ = false;
     bool insecureContent_ = false;
+    bool whitelistExempt_ = false;
+    bool schemeQuestionOpen_ = false;
+    // The error page being loaded for this address, and whether it is on screen.
+    std::optional<std::string> errorPageUrl_;
+    bool showingErrorPage_ = false;
+    // The same typed address over http, tried once when the https guess meets no TLS.
+    std::optional<std::string> httpFallback_;
+    NavigationIntents intents_;
+    struct UserScriptUnref {
+        void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }
+    };
+    std::unique_ptr<WebKitUserScript, UserScriptUnref> userStyle_;
+    std::unique_ptr<WebKitUserScript, UserScriptUnref> userScript_;
     sigc::connection refreshTimer_;
     std::vector<NotificationCenter::Observer> observers_;
     LifeToken life_;

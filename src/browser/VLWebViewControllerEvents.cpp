@@ -2,6 +2,9 @@
 // progress and favicon.
 #include <gdk/gdk.h>
 
+#include <utility>
+
+#include "browser/ErrorPage.h"
 #include "browser/HistoryDate.h"
 #include "browser/UserStyleScript.h"
 #include "browser/VLTabItem.h"
@@ -30,12 +33,16 @@ void VLWebViewController::connectSignals() {
                      }),
                      this);
     g_signal_connect(view, "load-failed",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar*, GError* error,
-                                    gpointer data) -> gboolean {
-                         self(data)->onLoadFailed(error);
-                         return FALSE;  // the engine shows its error page
+                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* failingUri,
+                                    GError* error, gpointer data) -> gboolean {
+                         return self(data)->onLoadFailed(failingUri ? failingUri : "", error);
                      }),
                      this);
+    // Engines since 2.46 block or upgrade mixed content and no longer send this; older ones do.
+    g_signal_connect(
+        view, "insecure-content-detected",
+        G_CALLBACK(+[](WebKitWebView*, int, gpointer data) { self(data)->onInsecureContent(); }),
+        this);
     g_signal_connect(
         view, "notify::estimated-load-progress",
         G_CALLBACK(+[](WebKitWebView* view, GParamSpec*, gpointer data) {
@@ -91,6 +98,10 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             historyPending_.reset();
             insecureContent_ = false;
             sourceURL_ = webview_->url();
+            showingErrorPage_ = errorPageUrl_ && *errorPageUrl_ == webview_->url();
+            if (!showingErrorPage_) {
+                errorPageUrl_.reset();
+            }
             if (VLSettingsManager::sharedManager().hideProgressBar()) {
                 progress_.hide();
             } else {
@@ -102,6 +113,9 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             break;
         }
         case WEBKIT_LOAD_COMMITTED: {
+            if (!showingErrorPage_) {
+                httpFallback_.reset();
+            }
             restartRefreshTimer();
             loadUserScripts();
             if (auto font = VLSettingsManager::sharedManager().standardFont()) {
@@ -118,8 +132,11 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             progress_.hide();
             updateTabInfo();
             const std::string url = webview_->url();
-            // The engine may report the title just after the load: the entry waits for it.
-            historyPending_ = url;
+            // The engine may report the title just after the load: the entry waits for it. An
+            // error page is no page the user visited.
+            if (!showingErrorPage_) {
+                historyPending_ = url;
+            }
             recordFinishedPage();
             if (delegate_) {
                 delegate_->didEndLoadUrl(*this, url);
@@ -131,16 +148,46 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
     }
 }
 
-void VLWebViewController::onLoadFailed(const GError* error) {
+bool VLWebViewController::onLoadFailed(const std::string& failingUrl, const GError* error) {
     sourceURL_.reset();
     progress_.hide();
-    // A load that a refused response or a download interrupted is no failure.
-    if (g_error_matches(error, WEBKIT_POLICY_ERROR,
+    // A load that a refused response, a download or the user stopped is no failure: the page
+    // that was there stays, and so does its address.
+    if (!error ||
+        g_error_matches(error, WEBKIT_POLICY_ERROR,
                         WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
         g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED)) {
-        return;
+        if (delegate_) {
+            delegate_->didCancelLoadUrl(*this, webview_->shownUrl());
+        }
+        return false;
     }
-    Log::print("page load failed: ", error ? error->message : "unknown error");
+    const bool noTls = error->domain == G_TLS_ERROR;
+    if (auto plain = std::exchange(httpFallback_, std::nullopt);
+        plain && noTls && failingUrl == "https://" + plain->substr(7)) {
+        // A typed address guessed as https whose server speaks plain http.
+        Log::line("the typed address has no secure server; trying it over http");
+        webview_->loadRequest(*plain);
+        return true;
+    }
+    Log::print("page load failed (", g_quark_to_string(error->domain), " ", error->code, ")");
+    showErrorPage(failingUrl, error);
+    return true;
+}
+
+void VLWebViewController::showErrorPage(const std::string& failingUrl, const GError* error) {
+    const ErrorPage::Kind kind = ErrorPage::kindOf(g_quark_to_string(error->domain), error->code);
+    errorPageUrl_ = failingUrl;
+    webkit_web_view_load_alternate_html(webview_->webView(),
+                                        ErrorPage::html(kind, failingUrl, error->message).c_str(),
+                                        failingUrl.c_str(), nullptr);
+}
+
+void VLWebViewController::onInsecureContent() {
+    insecureContent_ = true;
+    if (delegate_) {
+        delegate_->didLoadInsecureContent(*this);
+    }
 }
 
 void VLWebViewController::onTitleChanged() {

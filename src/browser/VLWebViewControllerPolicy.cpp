@@ -13,16 +13,21 @@
 #include "maintenance/AlertDialog.h"
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLBehaviorManager.h"
+#include "stores/VLSettingsManager.h"
 
 namespace {
 // Schemes the engine shows itself; every other non-web scheme belongs to another application.
 bool engineScheme(const std::string& url) {
-    for (const char* scheme : {"about:", "data:", "blob:", "file:", "javascript:", "sitebox:"}) {
+    for (const char* scheme : {"about:", "data:", "blob:", "file:", "javascript:"}) {
         if (url.rfind(scheme, 0) == 0) {
             return true;
         }
     }
     return false;
+}
+
+bool appPage(const std::string& url) {
+    return url.rfind(VLWebView::kAppScheme, 0) == 0;
 }
 
 // Ctrl+click (Ctrl alone) or a middle click opens a link in a new page.
@@ -37,6 +42,12 @@ bool opensNewPage(WebKitNavigationAction* action) {
     return button == 1 && modifiers == GDK_CONTROL_MASK;
 }
 
+std::string requestUrl(WebKitNavigationAction* action) {
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
+    return uri ? uri : "";
+}
+
 Gtk::Window* windowOf(VLWebView& view) {
     GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view.webView()));
     if (!toplevel || !gtk_widget_is_toplevel(toplevel)) {
@@ -46,41 +57,111 @@ Gtk::Window* windowOf(VLWebView& view) {
 }
 }  // namespace
 
+bool VLWebViewController::allowedByWhitelist(const std::string& url) const {
+    return whitelistExempt_ || !PolicyRules::isWebAddress(url) ||
+           VLWhiteListManager::sharedManager().isUrlAllow(url);
+}
+
+bool VLWebViewController::mayOpenAppPage(const std::string& url, WebKitNavigationAction* action) {
+    // The app's own pages open when the app loads them, from each other (the welcome page's
+    // form), and again from history; never from a web page.
+    if (webview_->takeAppPageRequest(url) || appPage(webview_->shownUrl())) {
+        return true;
+    }
+    const WebKitNavigationType type = webkit_navigation_action_get_navigation_type(action);
+    return type == WEBKIT_NAVIGATION_TYPE_RELOAD || type == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD;
+}
+
+void VLWebViewController::askToOpenWithApplication(const std::string& url) {
+    if (schemeQuestionOpen_) {
+        Log::line("a page asked to open another application again while asked; dropped");
+        return;
+    }
+    auto application = Workspace::shared().applicationForUrl(url);
+    if (!application) {
+        // Nothing would open it: the page stays as it is.
+        Log::line("no application opens this kind of address; the link does nothing");
+        return;
+    }
+    schemeQuestionOpen_ = true;
+    Alert alert{"Open " + application->name + "?",
+                "A website wants to open this application.",
+                {"Open", "Cancel"},
+                Alert::Style::Informational};
+    AlertDialog::present(alert, windowOf(*webview_),
+                         [this, alive = life_.watch(), url, app = *application](int answer) {
+                             if (!alive.expired()) {
+                                 schemeQuestionOpen_ = false;
+                             }
+                             if (answer == 0) {
+                                 Workspace::shared().openUrlWith(url, app);
+                             }
+                         });
+}
+
 bool VLWebViewController::decideNavigationAction(WebKitPolicyDecision* decision, bool newWindow) {
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-    const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr;
-    const std::string url = uri ? uri : "";
+    const std::string url = requestUrl(action);
 
-    if (!PolicyRules::isWebAddress(url) && !engineScheme(url)) {
-        if (auto application = Workspace::shared().applicationForUrl(url)) {
+    if (appPage(url)) {
+        if (newWindow || !mayOpenAppPage(url, action)) {
+            Log::line("a page tried to open one of the app's own pages; refused");
             webkit_policy_decision_ignore(decision);
-            Alert alert{"Open " + application->name + "?",
-                        "A website wants to open this application.",
-                        {"Open", "Cancel"},
-                        Alert::Style::Informational};
-            AlertDialog::present(alert, windowOf(*webview_), [url, app = *application](int answer) {
-                if (answer == 0) {
-                    Workspace::shared().openUrlWith(url, app);
-                }
-            });
             return true;
         }
+        webkit_policy_decision_use(decision);
+        return true;
+    }
+
+    if (!PolicyRules::isWebAddress(url) && !engineScheme(url)) {
+        // Cancelled at once; the question, if any, comes after.
+        webkit_policy_decision_ignore(decision);
+        askToOpenWithApplication(url);
+        return true;
     }
 
     if (!newWindow && opensNewPage(action) && delegate_ &&
         delegate_->respondsToNewWebViewConstroller()) {
         webkit_policy_decision_ignore(decision);
-        auto controller = std::make_unique<VLWebViewController>(url);
-        delegate_->newWebViewConstroller(std::move(controller));
+        if (!allowedByWhitelist(url)) {
+            handOutRefusedUrl(url);
+        } else {
+            openLinkInNewPage(url);
+        }
         return true;
     }
 
-    // Subframes and new windows go ahead; the main frame is judged when its response arrives,
-    // where the engine says which frame it is.
+    // A click or form of the user in the main frame (or into a new window) is judged before
+    // anything is fetched, so a refused host never hears from the app. Other navigations are
+    // judged when their response arrives, where the engine says which frame they are for.
+    const auto target =
+        newWindow ? NavigationIntents::Target::NewWindow : NavigationIntents::Target::MainFrame;
+    if (webkit_navigation_action_is_user_gesture(action) && PolicyRules::isWebAddress(url) &&
+        intents_.takeNavigation(url, target) &&
+        !allowedByWhitelist(newWindow ? url : PolicyRules::judgedUrl(sourceURL_, url))) {
+        webkit_policy_decision_ignore(decision);
+        if (newWindow) {
+            intents_.takeWindowGesture();  // the click is spent on the other browser
+        }
+        handOutRefusedUrl(url);
+        return true;
+    }
     webkit_policy_decision_use(decision);
     return true;
+}
+
+std::unique_ptr<VLWebViewController> VLWebViewControllerDelegate::createWebViewController() {
+    return nullptr;
+}
+
+void VLWebViewController::openLinkInNewPage(const std::string& url) {
+    std::unique_ptr<VLWebViewController> controller = delegate_->createWebViewController();
+    if (!controller) {
+        controller = std::make_unique<VLWebViewController>();
+    }
+    controller->loadRequest(url);
+    delegate_->newWebViewConstroller(std::move(controller));
 }
 
 bool VLWebViewController::decideResponse(WebKitResponsePolicyDecision* decision) {
@@ -90,8 +171,15 @@ bool VLWebViewController::decideResponse(WebKitResponsePolicyDecision* decision)
     const std::string responseUrl = responseUri ? responseUri : "";
     const char* requestUri = request ? webkit_uri_request_get_uri(request) : nullptr;
     const std::string requestUrl = requestUri ? requestUri : responseUrl;
+    const char* method = request ? webkit_uri_request_get_http_method(request) : nullptr;
     const char* mime = webkit_uri_response_get_mime_type(response);
     const bool mainFrame = webkit_response_policy_decision_is_main_frame_main_resource(decision);
+
+    if (mainFrame && errorPageUrl_ && responseUrl == *errorPageUrl_) {
+        // The app's own error page for an address that never answered.
+        webkit_policy_decision_use(WEBKIT_POLICY_DECISION(decision));
+        return true;
+    }
 
     std::optional<std::string> disposition;
     SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
@@ -106,13 +194,10 @@ bool VLWebViewController::decideResponse(WebKitResponsePolicyDecision* decision)
     Log::print("response ", webkit_uri_response_get_status_code(response), " ", mime ? mime : "",
                " ", responseUrl);
 
-    if (mainFrame && PolicyRules::isWebAddress(responseUrl)) {
-        const std::string judged = PolicyRules::judgedUrl(sourceURL_, responseUrl);
-        if (!VLWhiteListManager::sharedManager().isUrlAllow(judged)) {
-            webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
-            handOutRefusedUrl(requestUrl);
-            return true;
-        }
+    if (mainFrame && !allowedByWhitelist(PolicyRules::judgedUrl(sourceURL_, responseUrl))) {
+        webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+        handOutRefusedUrl(requestUrl);
+        return true;
     }
 
     if (mainFrame) {
@@ -126,6 +211,11 @@ bool VLWebViewController::decideResponse(WebKitResponsePolicyDecision* decision)
     if (choice.kind == PolicyRules::ResponseDecision::Kind::Download) {
         if (choice.clearsDownloadFlag) {
             webview_->setNeedToDownload(false);
+        }
+        if (!PolicyRules::canFetchAgain(method ? method : "", responseUrl)) {
+            // Only the engine holds this answer: it saves it, after the same save dialog.
+            webkit_policy_decision_download(WEBKIT_POLICY_DECISION(decision));
+            return true;
         }
         webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
         VLWebManager::sharedManager().downloadFile(choice.fileName, responseUrl, webview_.get());
@@ -156,18 +246,34 @@ void VLWebViewController::handOutRefusedUrl(const std::string& url) {
     }
 }
 
+bool VLWebViewController::mayOpenWindow(WebKitNavigationAction* action) {
+    const std::string url = requestUrl(action);
+    if (appPage(url) && !appPage(webview_->shownUrl())) {
+        Log::line("a page tried to open one of the app's own pages in a window; refused");
+        return false;
+    }
+    // With pop-ups blocked a page opens one window per click or key press, never more.
+    if (VLSettingsManager::sharedManager().blockPopupWindow() && !intents_.takeWindowGesture()) {
+        Log::line("blocked a window that a page opened without a click of its own");
+        return false;
+    }
+    return true;
+}
+
 GtkWidget* VLWebViewController::createWebView(WebKitNavigationAction* action) {
+    if (!mayOpenWindow(action)) {
+        return nullptr;
+    }
     if (!delegate_ || !delegate_->respondsToNewWebViewConstroller()) {
-        WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-        if (const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr) {
-            webview_->loadRequest(uri);
+        const std::string url = requestUrl(action);
+        if (!url.empty()) {
+            webview_->loadRequest(url);
         }
         return nullptr;
     }
     auto controller = forNewWindow(*this);
-    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-    if (const char* uri = request ? webkit_uri_request_get_uri(request) : nullptr) {
-        controller->request_ = uri;
+    if (const std::string url = requestUrl(action); !url.empty()) {
+        controller->request_ = url;
     }
     // The download flag moves to the page that follows the link.
     controller->webview_->setNeedToDownload(webview_->needToDownload());

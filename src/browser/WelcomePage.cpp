@@ -1,5 +1,6 @@
 #include "browser/WelcomePage.h"
 
+#include <sys/random.h>
 #include <webkit2/webkit2.h>
 
 #include "browser/VLWebEngine.h"
@@ -8,6 +9,7 @@
 #include "foundation/GObjectPtr.h"
 #include "foundation/Log.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/TypedAddress.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -45,6 +47,13 @@ void answer(WebKitURISchemeRequest* request, const std::string& html) {
                                      "text/html");
     g_object_unref(stream);
     g_bytes_unref(bytes);
+}
+
+void replaceAll(std::string& text, const std::string& marker, const std::string& value) {
+    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
+        text.replace(at, marker.size(), value);
+        at += value.size();
+    }
 }
 
 void refuse(WebKitURISchemeRequest* request, const char* why) {
@@ -92,10 +101,12 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
             question == std::string::npos ? std::string() : uri.substr(question + 1));
         VLSettingsManager& settings = VLSettingsManager::sharedManager();
         if (!choice) {
+            Log::line("refused a home page change without this launch's secret or an address");
             answer(request, WelcomePage::goingHomePage(WelcomePage::kUrl));
             return;
         }
-        settings.setUrl(choice->homePage);
+        // Stored whole, so "localhost:8766" stays a host with a port and keeps its scheme.
+        settings.setUrl(TypedAddress::withScheme(choice->homePage));
         settings.setEnableJavaScript(choice->javaScript);
         settings.saveSettings();
         NotificationCenter::defaultCenter().post("enableJavaScript", choice->javaScript);
@@ -116,8 +127,10 @@ void WelcomePage::install() {
     installed = true;
     WebKitWebContext* context = VLWebEngine::shared().context();
     webkit_web_context_register_uri_scheme(context, "sitebox", onRequest, nullptr, nullptr);
-    webkit_security_manager_register_uri_scheme_as_secure(
-        webkit_web_context_get_security_manager(context), "sitebox");
+    WebKitSecurityManager* security = webkit_web_context_get_security_manager(context);
+    webkit_security_manager_register_uri_scheme_as_secure(security, "sitebox");
+    // Web pages can neither link to nor load the app's own pages.
+    webkit_security_manager_register_uri_scheme_as_local(security, "sitebox");
 }
 
 std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& query) {
@@ -128,9 +141,14 @@ std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& q
     Choice choice;
     auto* url = static_cast<const char*>(g_hash_table_lookup(fields, "url"));
     auto* js = static_cast<const char*>(g_hash_table_lookup(fields, "js"));
+    auto* secret = static_cast<const char*>(g_hash_table_lookup(fields, "secret"));
     choice.homePage = url ? url : "";
     choice.javaScript = js && std::string(js) == "on";
+    const bool ours = secret && !launchSecret().empty() && launchSecret() == secret;
     g_hash_table_unref(fields);
+    if (!ours) {
+        return std::nullopt;
+    }
     // Blanks around a pasted address are not part of it.
     const auto first = choice.homePage.find_first_not_of(" \t\r\n");
     const auto last = choice.homePage.find_last_not_of(" \t\r\n");
@@ -144,13 +162,28 @@ std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& q
 
 std::string WelcomePage::fill(const std::string& html, const std::string& settingsFolder) {
     std::string out = html;
-    const std::string marker = "{{SETTINGS_FOLDER}}";
-    const std::string value = escapeHtml(settingsFolder);
-    for (auto at = out.find(marker); at != std::string::npos; at = out.find(marker, at)) {
-        out.replace(at, marker.size(), value);
-        at += value.size();
-    }
+    replaceAll(out, "{{SETTINGS_FOLDER}}", escapeHtml(settingsFolder));
+    replaceAll(out, "{{SECRET}}", launchSecret());
     return out;
+}
+
+const std::string& WelcomePage::launchSecret() {
+    static const std::string secret = [] {
+        unsigned char bytes[16] = {};
+        if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+            // Without the system's random source no form can prove it is the welcome page's.
+            Log::line("no random source for the welcome page; its form will be refused");
+            return std::string();
+        }
+        std::string hex;
+        for (unsigned char byte : bytes) {
+            static const char digits[] = "0123456789abcdef";
+            hex += digits[byte >> 4];
+            hex += digits[byte & 15];
+        }
+        return hex;
+    }();
+    return secret;
 }
 
 std::string WelcomePage::goingHomePage(const std::string& homeUrl) {

@@ -54,10 +54,7 @@ void VLDownloadOperation::main() {
     }
     lock.unlock();
     auto self = std::static_pointer_cast<VLDownloadOperation>(shared_from_this());
-    MainThread::post([self] {
-        self->keepAlive_ = self;
-        self->startTransfer();
-    });
+    MainThread::post([self] { self->beginOnMainLoop(); });
     lock.lock();
     // The flag makes a signal sent before this wait count as well.
     condition_.wait(lock, [this] { return transferOver_ || isCancelled(); });
@@ -84,11 +81,31 @@ std::string VLDownloadOperation::describe() const {
     return request_ ? request_->url : url_;
 }
 
-void VLDownloadOperation::startTransfer() {
+void VLDownloadOperation::beginOnMainLoop() {
     if (ended_) {
-        keepAlive_.reset();
-        return;
+        return;  // over before its turn in the queue came
     }
+    keepAlive_ = std::static_pointer_cast<VLDownloadOperation>(shared_from_this());
+    startTransfer();
+}
+
+void VLDownloadOperation::transferBegan(std::optional<int64_t> expected) {
+    expected_.store(expected.value_or(-1));
+    status_.store(Status::Running);
+    hasTask_.store(true);
+}
+
+void VLDownloadOperation::transferProgressed(int64_t received) {
+    downloaded_.store(received);
+    reportProgress();
+}
+
+void VLDownloadOperation::transferCompleted() {
+    written_ = true;
+    finish();
+}
+
+void VLDownloadOperation::startTransfer() {
     if (isCancelled()) {
         Log::print("download of ", describe(), " cancelled before it started");
         finish();

@@ -66,14 +66,26 @@ class VLDownloadOperation : public Operation {
     // Any thread; also stops the transfer (on the main loop).
     void cancel() override;
 
+  protected:
+    // A transfer other than the HTTP one (the web engine's own download) stands in when a
+    // subclass overrides these two; both run on the main loop, and it reports through the
+    // calls that follow.
+    virtual void startTransfer();
+    virtual void cancelTransfer();
+    void transferBegan(std::optional<int64_t> expected);
+    void transferProgressed(int64_t received);
+    // The file is in place: the download is complete.
+    void transferCompleted();
+    void fail(const std::string& why);
+    bool transferEnded() const { return ended_; }
+    void markCanceling() { status_.store(Status::Canceling); }
+
   private:
     std::string describe() const;
-    void startTransfer();
-    void cancelTransfer();
+    void beginOnMainLoop();
     void sent(GAsyncResult* result);
     void readNext();
     void didRead(GAsyncResult* result);
-    void fail(const std::string& why);
     void finish();
     void signalTransferOver();
     void reportProgress();

@@ -8,6 +8,7 @@
 #include "foundation/JsonFile.h"
 #include "foundation/JsonValue.h"
 #include "foundation/Log.h"
+#include "foundation/TypedAddress.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/Paths.h"
@@ -182,7 +183,8 @@ void VLSettingsManager::loadValues() {
     hideProgressBar_ = flagOf(settings_, "hideProgressBar");
     enablePlugins_ = flagOf(settings_, "enablePlugins");
     enableJavaScript_ = flagOf(settings_, "enableJavaScript");
-    blockPopupWindow_ = flagOf(settings_, "blockPopupWindoww");
+    // Pop-ups stay blocked until the user allows them.
+    blockPopupWindow_ = flagOf(settings_, "blockPopupWindoww", true);
     selectNewTab_ = flagOf(settings_, "selectNewTab");
     returnToPrior_ = flagOf(settings_, "returnToPrior");
     confirmColseTabs_ = flagOf(settings_, "confirmBeforeTabsClose");
@@ -236,10 +238,7 @@ std::optional<Url> VLSettingsManager::getMainUrl() {
     if (url.empty()) {
         return std::nullopt;
     }
-    if (url.rfind("http", 0) != 0) {
-        url = "https://" + url;
-    }
-    return Url::parse(url);
+    return Url::parse(TypedAddress::withScheme(url));
 }
 
 bool VLSettingsManager::openEmptyPage() {

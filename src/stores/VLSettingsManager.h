@@ -136,7 +136,7 @@ class VLSettingsManager {
     bool hideTitleIcon_ = false;
     bool enablePlugins_ = false;
     bool enableJavaScript_ = false;
-    bool blockPopupWindow_ = false;
+    bool blockPopupWindow_ = true;
     bool blockAds_ = false;
     bool selectNewTab_ = false;
     bool returnToPrior_ = false;

@@ -82,8 +82,9 @@ FakeSavePanel& PageHost::savePanel() {
 
 void routeEngineThrough(LocalHttpServer& server) {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(server.port());
-    WebKitNetworkProxySettings* settings =
-        webkit_network_proxy_settings_new(proxy.c_str(), nullptr);
+    // localhost stays direct, so tests can meet a real refused connection there.
+    const char* direct[] = {"localhost", nullptr};
+    WebKitNetworkProxySettings* settings = webkit_network_proxy_settings_new(proxy.c_str(), direct);
     webkit_website_data_manager_set_network_proxy_settings(
         VLWebEngine::shared().dataManager(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
     webkit_network_proxy_settings_free(settings);

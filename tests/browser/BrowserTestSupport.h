@@ -65,6 +65,7 @@ class TestDelegate : public VLWebViewControllerDelegate {
     std::vector<std::string> began;
     std::vector<std::string> ended;
     std::vector<bool> loadStatus;
+    std::vector<std::string> kept;  // pages that stayed after a load that did not replace them
     std::vector<std::unique_ptr<VLWebViewController>> newPages;
     std::vector<std::unique_ptr<TestItem>> newItems;
     int closeRequests = 0;
@@ -73,6 +74,9 @@ class TestDelegate : public VLWebViewControllerDelegate {
     void didBeignLoadUrl(VLWebViewController&, const std::string& url) override;
     void didEndLoadUrl(VLWebViewController&, const std::string& url) override;
     void didChangeLoadStatus(VLWebViewController&, bool loading) override;
+    void didCancelLoadUrl(VLWebViewController&, const std::string& url) override {
+        kept.push_back(url);
+    }
     bool respondsToNewWebViewConstroller() const override { return takesNewPages; }
     void newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) override;
     void closeTab(VLWebViewController&) override { ++closeRequests; }
@@ -106,5 +110,5 @@ class PageHost {
 // Makes the test bundle, fake desktop services and the server-as-proxy ready for pages.
 void prepareBrowserTest();
 
-// Sends every http:// request of the engine to the server, whatever its host.
+// Sends every http:// request of the engine to the server, whatever its host (but localhost).
 void routeEngineThrough(LocalHttpServer& server);

@@ -3,10 +3,12 @@
 #include <regex>
 
 #include "browser/HistoryDate.h"
+#include "browser/NavigationIntents.h"
 #include "browser/PageAddress.h"
 #include "browser/UserAgents.h"
 #include "browser/UserStyleScript.h"
 #include "browser/ZoomSteps.h"
+#include "foundation/TypedAddress.h"
 
 TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
     const std::string search = PageAddress::kSearchPrefix;
@@ -15,8 +17,22 @@ TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
     EXPECT_EQ(PageAddress::resolve("a&b #c", std::nullopt), search + "a%26b%20%23c");
     EXPECT_EQ(PageAddress::resolve("example.com/path", std::nullopt), "https://example.com/path");
     EXPECT_EQ(PageAddress::resolve("http://plain.example/", std::nullopt), "http://plain.example/");
-    EXPECT_EQ(PageAddress::resolve("localhost:8080", std::nullopt), std::nullopt)
-        << "a scheme-like prefix without a host loads nothing";
+    // "host:port" names a host; this machine and the private network are reached over http.
+    EXPECT_EQ(PageAddress::resolve("localhost:8766", std::nullopt), "http://localhost:8766");
+    EXPECT_EQ(PageAddress::resolve(" localhost ", std::nullopt), "http://localhost");
+    EXPECT_EQ(PageAddress::resolve("example.com:8443/x", std::nullopt),
+              "https://example.com:8443/x");
+    EXPECT_EQ(PageAddress::resolve("192.168.1.10/admin", std::nullopt),
+              "http://192.168.1.10/admin");
+    EXPECT_EQ(PageAddress::resolve("[::1]:631", std::nullopt), "http://[::1]:631");
+    EXPECT_EQ(PageAddress::resolve("printer.local", std::nullopt), "http://printer.local");
+    EXPECT_EQ(PageAddress::resolve("8.8.8.8", std::nullopt), "https://8.8.8.8");
+    EXPECT_EQ(PageAddress::resolve("mailto:a@b.c", std::nullopt), std::nullopt);
+    // An https guess may fall back to http once; an address typed with its scheme never does.
+    EXPECT_EQ(TypedAddress::plainHttpFallback("example.com:81", "https://example.com:81"),
+              "http://example.com:81");
+    EXPECT_EQ(TypedAddress::plainHttpFallback("https://example.com", "https://example.com"),
+              std::nullopt);
     EXPECT_EQ(PageAddress::resolve("", std::nullopt), std::nullopt);
     EXPECT_EQ(PageAddress::resolve("bad host.com", std::nullopt), std::nullopt);
     // A shortcut's URL replaces the text.
@@ -32,11 +48,14 @@ TEST(UserAgents, TableAndVersions) {
     for (const char* key : {"Safari-Mac", "Firefox-Mac", "Chrome-Mac", "iPhone", "iPad"}) {
         EXPECT_TRUE(agents.count(key)) << key;
     }
-    // The system's minor version is removed wherever it stands in the engine version.
-    EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {10, 15, 7}), "605.1.");
+    // A system minor version in front of a build number goes; a public engine version stays
+    // whole (Debian 12's minor version 0 once turned 605.1.15 into 65.1.15).
+    EXPECT_EQ(UserAgents::webkitVersion("15610.1.28", {10, 15, 7}), "610.1.28");
+    EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {12, 0, 0}), "605.1.15");
+    EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {10, 15, 7}), "605.1.15");
     EXPECT_EQ(agents["iPhone"],
-              "Mozilla/5.0 (iPhone; CPU iPhone OS 14_2 like Mac OS X) AppleWebKit/605.1. (KHTML, "
-              "like Gecko) Version/10.0 Mobile/14E8301 Safari/605.1.");
+              "Mozilla/5.0 (iPhone; CPU iPhone OS 14_2 like Mac OS X) AppleWebKit/605.1.15 "
+              "(KHTML, like Gecko) Version/10.0 Mobile/14E8301 Safari/605.1.15");
     EXPECT_EQ(agents["Firefox-Mac"],
               "Mozilla/5.0 (Macintosh; Intel Mac OS X 10.15; rv:83.0) Gecko/20100101 Firefox/83.0");
     EXPECT_EQ(UserAgents::generate("", {}).size(), 5u);
@@ -103,4 +122,35 @@ TEST(ZoomSteps, LimitsFromOne) {
     EXPECT_NEAR(factor, 0.5787, 1e-4);
     EXPECT_FALSE(ZoomSteps::canReset(1.0));
     EXPECT_TRUE(ZoomSteps::canReset(1.2));
+}
+
+TEST(NavigationIntents, ReportsMatchTheirNavigationOnceAndExpire) {
+    using Target = NavigationIntents::Target;
+    NavigationIntents intents;
+    const auto t0 = NavigationIntents::Clock::now();
+    intents.noteLink("https://a.test/x", Target::MainFrame, t0);
+    intents.noteForm("https://a.test/search?old=1", Target::MainFrame, t0);
+    EXPECT_FALSE(intents.takeNavigation("https://a.test/x", Target::NewWindow, t0));
+    EXPECT_TRUE(intents.takeNavigation("https://a.test/x", Target::MainFrame, t0));
+    EXPECT_FALSE(intents.takeNavigation("https://a.test/x", Target::MainFrame, t0)) << "used up";
+    // A GET form's fields replace the target's query.
+    EXPECT_TRUE(intents.takeNavigation("https://a.test/search?q=1#r", Target::MainFrame, t0));
+
+    intents.noteLink("https://a.test/late", Target::MainFrame, t0);
+    EXPECT_FALSE(intents.takeNavigation("https://a.test/late", Target::MainFrame,
+                                        t0 + NavigationIntents::kValidity +
+                                            std::chrono::milliseconds(1)));
+    // A flood of reports keeps only the newest.
+    for (int i = 0; i < 100; ++i) {
+        intents.noteLink("https://a.test/" + std::to_string(i), Target::MainFrame, t0);
+    }
+    EXPECT_FALSE(intents.takeNavigation("https://a.test/0", Target::MainFrame, t0));
+    EXPECT_TRUE(intents.takeNavigation("https://a.test/99", Target::MainFrame, t0));
+
+    // One gesture, one window.
+    EXPECT_FALSE(intents.takeWindowGesture());
+    intents.noteGesture();
+    intents.noteGesture();
+    EXPECT_TRUE(intents.takeWindowGesture());
+    EXPECT_FALSE(intents.takeWindowGesture());
 }

@@ -2,6 +2,7 @@
 #include <gtkmm/button.h>
 #include <gtkmm/messagedialog.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "BrowserTestSupport.h"
@@ -11,6 +12,7 @@
 #include "XInput.h"
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebManager.h"
+#include "browser/WelcomePage.h"
 #include "downloads/VLDownloadQueue.h"
 #include "rules/VLScriptsManager.h"
 #include "rules/VLWhiteListManager.h"
@@ -86,6 +88,41 @@ TEST(PageControllerIT, AllowedLinksStayAndRefusedLinksGoToTheDefaultBrowser) {
     EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
 }
 
+TEST(PageControllerIT, RefusedClicksNeverReachTheOtherHostAndTheAddressStays) {
+    PageHost::server().handle("/start", [](const LocalHttpServer::Request&) {
+        return html(
+            "<p><a id=out href='http://elsewhere.test/page?once=1'>out</a></p>"
+            "<p><a id=blank target=_blank href='http://elsewhere.test/blank'>blank</a></p>"
+            "<form method=post action='http://elsewhere.test/form'><input name=q value=s>"
+            "<button id=send>send</button></form>");
+    });
+    PageHost::server().handle("/go", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.status = 302;
+        response.headers = {{"Location", "http://redirected.test/r"}};
+        return response;
+    });
+    allowOnly({"*allowed.test*"});
+    PageHost host;
+    ASSERT_TRUE(host.load("http://allowed.test/start"));
+    auto& opened = PageHost::workspace().opened;
+    for (const char* id : {"out", "blank", "send"}) {
+        pointerClick(host, id, 1);
+        ASSERT_TRUE(waitUntil([&] { return opened.size() == 1; })) << id;
+        opened.clear();
+    }
+    host.evaluate("0");  // a round trip through the web process: any request would be out now
+    EXPECT_EQ(requestsToHost("elsewhere.test"), 0u) << "nothing left the app for that host";
+    EXPECT_TRUE(host.delegate.newPages.empty());
+    EXPECT_EQ(host.page().webview().url(), "http://allowed.test/start");
+
+    // A redirect is judged at its response; the address goes back to the page that stays.
+    host.page().loadRequest("http://allowed.test/go");
+    ASSERT_TRUE(waitUntil([&] { return opened.size() == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return !host.delegate.kept.empty(); }));
+    EXPECT_EQ(host.delegate.kept.back(), "http://allowed.test/start");
+}
+
 TEST(PageControllerIT, RedirectIsJudgedByWhereItStartedWithinTheRootDomain) {
     PageHost::server().handle("/go", [](const LocalHttpServer::Request&) {
         LocalHttpServer::Response response;
@@ -133,20 +170,35 @@ TEST(PageControllerIT, CtrlClickMakesANewPageAndSubframesLoadAnywhere) {
 TEST(PageControllerIT, OtherSchemesAskBeforeGoingToTheirApplication) {
     PageHost::workspace().applications["mailto"] = {"Mail", "mail.desktop"};
     PageHost::server().handle("/contact", [](const LocalHttpServer::Request&) {
-        return html("<a id=mail href='mailto:someone@example.com'>mail</a>");
+        return html(
+            "<a id=mail href='mailto:someone@example.com'>mail</a>"
+            "<a id=none href='nohandler:thing'>none</a>");
     });
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/contact"));
-    click(host, "mail");
-    Gtk::MessageDialog* dialog = nullptr;
-    ASSERT_TRUE(waitUntil([&] {
+    auto dialogs = [] {
+        std::vector<Gtk::MessageDialog*> shown;
         for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
             if (auto* d = dynamic_cast<Gtk::MessageDialog*>(window); d && d->get_visible()) {
-                dialog = d;
+                shown.push_back(d);
             }
         }
-        return dialog != nullptr;
-    }));
+        return shown;
+    };
+    // A scheme no application handles leaves the page as it was, without an error page.
+    LogCapture log;
+    click(host, "none");
+    ASSERT_TRUE(waitUntil([&] { return log.contains("no application opens"); }));
+    EXPECT_EQ(host.page().webview().url(), "http://site.test/contact");
+    EXPECT_EQ(host.page().webview().title(), "T");
+
+    // A page cannot stack questions.
+    click(host, "mail");
+    ASSERT_TRUE(waitUntil([&] { return dialogs().size() == 1; }));
+    click(host, "mail");
+    ASSERT_TRUE(waitUntil([&] { return log.contains("again while asked"); }));
+    EXPECT_EQ(dialogs().size(), 1u);
+    Gtk::MessageDialog* dialog = dialogs().front();
     EXPECT_EQ(dialog->property_text().get_value(), "Open Mail?");
     EXPECT_EQ(dialog->property_secondary_text().get_value(),
               "A website wants to open this application.");
@@ -199,6 +251,17 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     EXPECT_EQ(PageHost::savePanel().asked.back().name, "manual.pdf");
     EXPECT_EQ(PageHost::savePanel().asked.back().folder,
               VLSettingsManager::sharedManager().pathToDownloadsFolder());
+    // A text attachment of the main frame is saved, not shown.
+    PageHost::server().handle("/export", [](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response;
+        response.contentType = "text/csv";
+        response.headers = {{"Content-Disposition", "attachment; filename=\"export.csv\""}};
+        response.body = "x,y\n";
+        return response;
+    });
+    host.page().loadRequest(PageHost::server().url("/export"));
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(folder + "/export.csv"); }));
+    EXPECT_EQ(readFileBytes(folder + "/export.csv"), "x,y\n");
 
     host.page().webview().setNeedToDownload(true);
     host.page().loadRequest(PageHost::server().url("/article"));
@@ -214,7 +277,7 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     PageHost::savePanel().answerFolder.reset();
     size_t queued = VLWebManager::sharedManager().downloadQueue().operationsArray().size();
     host.page().loadRequest(PageHost::server().url("/manual.pdf"));
-    ASSERT_TRUE(waitUntil([&] { return PageHost::savePanel().asked.size() == 4; }));
+    ASSERT_TRUE(waitUntil([&] { return PageHost::savePanel().asked.size() == 5; }));
     drainMainContext();
     EXPECT_EQ(VLWebManager::sharedManager().downloadQueue().operationsArray().size(), queued);
 }
@@ -316,8 +379,7 @@ TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeav
     PageHost::server().handle("/child", [](const LocalHttpServer::Request&) { return html("c"); });
     PageHost::server().handle("/x", [](const LocalHttpServer::Request&) { return html("x"); });
     allowOnly({"*site.test*"});
-    // The setting, as it stands, lets scripts open windows.
-    VLSettingsManager::sharedManager().setBlockPopupWindow(true);
+    VLSettingsManager::sharedManager().setBlockPopupWindow(false);  // scripts may open windows
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/opener"));
     host.evaluate("window.open('http://site.test/child'); 0");
@@ -501,4 +563,159 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
         "window.webkit.messageHandlers.notifications.postMessage('x'.repeat(3000000)); 0");
     ASSERT_TRUE(waitUntil([&] { return log.contains("too large"); }));
     EXPECT_EQ(notifications.size(), 1u);
+}
+
+TEST(PageControllerIT, DownloadsTheEngineStartsGoThroughTheSaveDialog) {
+    const std::string folder = TestHome::path() + "/saved";
+    std::filesystem::create_directories(folder);
+    PageHost::savePanel().answerFolder = folder;
+    PageHost::server().handle("/links", [](const LocalHttpServer::Request&) {
+        return html(
+            "<a id=data download='note.txt' href='data:text/plain,hello%20note'>d</a>"
+            "<a id=get download='got.txt' href='/got'>g</a><a id=blob>b</a>"
+            "<form id=f method=post action='/export'><input name=q value=1></form>"
+            "<script>var b = document.getElementById('blob');"
+            "b.href = URL.createObjectURL(new Blob(['blob body'])); b.download = 'blob.txt';"
+            "</script>");
+    });
+    PageHost::server().serve("/got", "fetched again", "text/plain");
+    PageHost::server().handle("/export", [](const LocalHttpServer::Request& request) {
+        LocalHttpServer::Response response;
+        response.contentType = "text/csv";
+        response.headers = {{"Content-Disposition", "attachment; filename=\"posted.csv\""}};
+        response.body = "posted:" + request.body;
+        return response;
+    });
+    VLSettingsManager::sharedManager().setEnableJavaScript(true);
+    PageHost host;
+    // Served directly, so the queue reaches the same server as the page.
+    ASSERT_TRUE(host.load(PageHost::server().url("/links")));
+    auto saved = [&](const std::string& name) {
+        return waitUntil([&] {
+            return std::filesystem::exists(folder + "/" + name) &&
+                   !readFileBytes(folder + "/" + name).empty();
+        });
+    };
+    // What only the engine holds, the engine saves where the user chose.
+    click(host, "data");
+    ASSERT_TRUE(saved("note.txt"));
+    EXPECT_EQ(readFileBytes(folder + "/note.txt"), "hello note");
+    click(host, "blob");
+    ASSERT_TRUE(saved("blob.txt"));
+    EXPECT_EQ(readFileBytes(folder + "/blob.txt"), "blob body");
+    host.evaluate("document.getElementById('f').submit(); 0");
+    ASSERT_TRUE(saved("posted.csv"));
+    EXPECT_EQ(readFileBytes(folder + "/posted.csv"), "posted:q=1");
+    EXPECT_EQ(PageHost::server().requestCount("/export"), 1u) << "a post is never sent twice";
+    // What can be fetched again goes to the download queue like every download.
+    click(host, "get");
+    ASSERT_TRUE(saved("got.txt"));
+    EXPECT_EQ(readFileBytes(folder + "/got.txt"), "fetched again");
+
+    std::vector<std::string> names;
+    for (const auto& asked : PageHost::savePanel().asked) {
+        names.push_back(asked.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"note.txt", "blob.txt", "posted.csv", "got.txt"}));
+    const auto& queued = VLWebManager::sharedManager().downloadQueue().operationsArray();
+    ASSERT_EQ(queued.size(), 4u) << "every download is an entry of the queue";
+    EXPECT_TRUE(waitUntil([&] {
+        return std::all_of(queued.begin(), queued.end(), [](const auto& operation) {
+            return operation->downloadStatus() == VLDownloadOperation::Status::Completed;
+        });
+    }));
+    EXPECT_FALSE(std::filesystem::exists(TestHome::path() + "/Downloads/note.txt"));
+}
+
+TEST(PageControllerIT, PopUpsNeedAClickAndOneClickOpensOneWindow) {
+    PageHost::server().handle("/popups", [](const LocalHttpServer::Request&) {
+        return html(
+            "<button id=two onclick=\"var a = window.open('/child'); var b = window.open('/child');"
+            " document.title = 'second blocked: ' + (b === null);\">two</button>"
+            "<script>setTimeout(function () {"
+            " document.title = 'auto blocked: ' + (window.open('/child') === null); }, 0);"
+            "</script>");
+    });
+    PageHost::server().handle("/child", [](const LocalHttpServer::Request&) { return html("c"); });
+    VLSettingsManager::sharedManager().setEnableJavaScript(true);
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/popups"));
+    ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "auto blocked: true"; }))
+        << "blocked by default: " << host.page().webview().title();
+    pointerClick(host, "two", 1);
+    ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "second blocked: true"; }));
+    EXPECT_EQ(host.delegate.newPages.size(), 1u);
+
+    // Allowed: scripts open windows without a click.
+    VLSettingsManager::sharedManager().setBlockPopupWindow(false);
+    NotificationCenter::defaultCenter().post("blockPopupWindoww");
+    host.evaluate("setTimeout(function () { window.open('/child'); }, 0); 0");
+    EXPECT_TRUE(waitUntil([&] { return host.delegate.newPages.size() == 2; }));
+}
+
+TEST(PageControllerIT, WebPagesCannotReachTheAppsOwnPages) {
+    WelcomePage::install();
+    PageHost::server().handle("/evil", [](const LocalHttpServer::Request&) {
+        return html(
+            "<iframe src='sitebox://welcome'></iframe>"
+            "<a id=link href='sitebox://set-home?url=evil.test&js=on'>x</a>"
+            "<form id=f action='sitebox://set-home'><input name=url value='evil.test'></form>");
+    });
+    VLSettingsManager::sharedManager().setEnableJavaScript(true);
+    VLSettingsManager::sharedManager().setBlockPopupWindow(false);
+    PageHost host;
+    ASSERT_TRUE(host.load("http://evil.test/evil"));
+    pointerClick(host, "link", 1);
+    host.evaluate("document.getElementById('f').submit(); window.open('sitebox://welcome'); 0");
+    host.evaluate("location.href = 'sitebox://set-home?url=evil.test'; 0");
+    drainMainContext();
+    host.evaluate("0");
+    EXPECT_EQ(host.page().webview().url(), "http://evil.test/evil");
+    EXPECT_TRUE(host.delegate.newPages.empty());
+    // No frame was made for it, or it stayed blank: either way no app page is in it.
+    EXPECT_EQ(host.evaluate("(function () { try { return frames.length == 0 ||"
+                            " frames[0].location.href == 'about:blank'; } catch (e) {"
+                            " return false; } })()"),
+              true);
+
+    // The welcome page the app loaded may set the home page only with its form's secret.
+    host.page().loadRequest(WelcomePage::url());
+    ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "Welcome to Sitebox"; }));
+    // Refused: the answer leads back to the welcome page (two loads).
+    const size_t loads = host.delegate.ended.size();
+    host.evaluate("location.href = 'sitebox://set-home?url=evil.test&js=on'; 0");
+    ASSERT_TRUE(waitUntil([&] {
+        return host.delegate.ended.size() >= loads + 2 &&
+               host.page().webview().title() == "Welcome to Sitebox";
+    }));
+    EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl(), std::nullopt);
+    host.evaluate(
+        "document.getElementById('url').value = 'localhost:8766'; "
+        "document.querySelector('form').submit(); 0");
+    ASSERT_TRUE(
+        waitUntil([] { return VLSettingsManager::sharedManager().getMainUrl().has_value(); }));
+    EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl()->absoluteString(),
+              "http://localhost:8766");
+}
+
+TEST(PageControllerIT, UnreachablePagesShowTheAppsErrorPage) {
+    // A port nothing listens on (the engine refuses well-known ports such as 1 by itself).
+    unsigned port = 0;
+    {
+        LocalHttpServer closed;
+        port = closed.port();
+    }
+    const std::string url = "http://localhost:" + std::to_string(port) + "/x";
+    PageHost host;
+    host.page().loadRequest(url);
+    ASSERT_TRUE(waitUntil([&] {
+        return host.page().webview().title() == "localhost refused to connect";
+    })) << host.page().webview().title();
+    EXPECT_EQ(host.page().webview().url(), url) << "the address stays";
+    EXPECT_EQ(host.evaluate("document.getElementById('try-again').href"), url);
+    EXPECT_NE(host.evaluate("document.body.innerText").get<std::string>().find("does not accept"),
+              std::string::npos);
+    EXPECT_EQ(VLHistoryManager::sharedManager().getUrlByName("localhost refused to connect"),
+              std::nullopt)
+        << "an error page is no visited page";
 }

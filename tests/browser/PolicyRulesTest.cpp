@@ -51,6 +51,20 @@ TEST(PolicyRules, ResponsesSavedOrShown) {
     EXPECT_EQ(named.fileName, "data.bin");
     EXPECT_EQ(decide(true, "https://x/song", "audio/mpeg", std::nullopt).kind, Kind::Download);
     EXPECT_EQ(decide(true, "https://x/page", "text/html", std::nullopt).kind, Kind::Show);
+    // An attachment is saved whatever its type; an inline text stays in the window.
+    auto csv = decide(true, "https://x/export?f=csv", "text/csv",
+                      std::string("Attachment; filename=\"export.csv\""));
+    EXPECT_EQ(csv.kind, Kind::Download);
+    EXPECT_EQ(csv.fileName, "export.csv");
+    EXPECT_EQ(decide(true, "https://x/i.ics", "text/calendar", std::string("attachment")).fileName,
+              "i.ics");
+    EXPECT_EQ(
+        decide(true, "https://x/t", "text/plain", std::string("inline; filename=\"t.txt\"")).kind,
+        Kind::Show);
+    EXPECT_TRUE(PolicyRules::canFetchAgain("GET", "https://x/a"));
+    EXPECT_FALSE(PolicyRules::canFetchAgain("POST", "https://x/a"));
+    EXPECT_FALSE(PolicyRules::canFetchAgain("GET", "blob:https://x/1"));
+    EXPECT_FALSE(PolicyRules::canFetchAgain("GET", "data:text/plain,a"));
 
     // Images: saved by name, shown when the name carries a query.
     EXPECT_EQ(decide(true, "https://x/pic.png", "image/png", std::nullopt).kind, Kind::Download);

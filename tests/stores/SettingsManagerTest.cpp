@@ -35,6 +35,7 @@ TEST(VLSettingsManager, MissingFileGivesEveryDefault) {
     EXPECT_FALSE(settings.hideTitlebar());
     EXPECT_FALSE(settings.enableJavaScript());
     EXPECT_FALSE(settings.blockAds());
+    EXPECT_TRUE(settings.blockPopupWindow()) << "pop-ups stay blocked in a new app";
     EXPECT_EQ(settings.cookiesAllow(), 0u);
     EXPECT_EQ(settings.appearance(), 0);
     EXPECT_EQ(settings.refreshTimeInterval(), 0.0);
@@ -43,17 +44,17 @@ TEST(VLSettingsManager, MissingFileGivesEveryDefault) {
     EXPECT_FALSE(settings.isWindowColorSystem());
 }
 
-TEST(VLSettingsManager, HomeUrlGetsHttpsUnlessItStartsWithHttp) {
+TEST(VLSettingsManager, HomeUrlWithoutSchemeGetsOne) {
     VLSettingsManager settings;
     settings.setUrl(std::string("mail.example.com/inbox"));
     EXPECT_EQ(settings.getMainUrl()->absoluteString(), "https://mail.example.com/inbox");
     settings.setUrl(std::string("http://intranet.local/"));
     EXPECT_EQ(settings.getMainUrl()->absoluteString(), "http://intranet.local/");
-    // A bare host whose first four letters are http keeps no scheme.
+    // A host whose first letters are "http" is still a host; this machine is reached over http.
     settings.setUrl(std::string("httpbin.org"));
-    ASSERT_TRUE(settings.getMainUrl());
-    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "httpbin.org");
-    EXPECT_FALSE(settings.getMainUrl()->isAbsolute());
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "https://httpbin.org");
+    settings.setUrl(std::string("localhost:8766"));
+    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "http://localhost:8766");
     settings.setUrl(std::string(""));
     EXPECT_EQ(settings.getMainUrl(), std::nullopt);
     settings.setUrl(std::string("not a url"));
@@ -127,12 +128,12 @@ TEST(VLSettingsManager, SystemColourAndFontResetRoundTrip) {
 
 TEST(VLSettingsManager, FileQuirksAndWrongTypes) {
     givenFile("settings.json",
-              R"({"blockPopupWindow":true,"openEmptyPage;":2,"appearance":4294967295,)"
+              R"({"blockPopupWindow":false,"openEmptyPage;":2,"appearance":4294967295,)"
               R"("windowOpacityKey":"half","hideTitle":[1],"fontName":"No Such Family 123",)"
               R"("fontSize":12,"windowColor":"1 2 3 4 5 6 7 8 9 10 11","allowCookies":"x"})");
     LogCapture log;
     VLSettingsManager settings;
-    EXPECT_FALSE(settings.blockPopupWindow()) << "only the doubled spelling counts";
+    EXPECT_TRUE(settings.blockPopupWindow()) << "only the doubled spelling counts";
     EXPECT_TRUE(settings.openEmptyPage());
     EXPECT_EQ(settings.appearance(), -1) << "read as a 32-bit integer";
     EXPECT_EQ(settings.windowOpacity(), 100.0);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// The app's own page for an address that could not be loaded: what failed in plain words, the
+// address, and a "Try Again" link back to it. It needs no script, so it works with the site's
+// JavaScript switched off.
+class ErrorPage {
+  public:
+    enum class Kind { NoConnection, HostNotFound, Refused, TimedOut, Certificate, Other };
+
+    // The kind of a load failure from its error domain (the quark's text) and code.
+    static Kind kindOf(const std::string& domain, int code);
+    static std::string heading(Kind kind, const std::string& host);
+    static std::string explanation(Kind kind);
+    // The whole page; `detail` is the engine's own message, shown small.
+    static std::string html(Kind kind, const std::string& url, const std::string& detail);
+};
