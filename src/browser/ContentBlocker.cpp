@@ -1,6 +1,7 @@
 #include "browser/ContentBlocker.h"
 
 #include <chrono>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <thread>
 
@@ -42,27 +43,64 @@ void ContentBlocker::obtain(std::function<void(const Filters&)> done) {
     readSources();
 }
 
+namespace {
+std::string identifierFor(const std::string& sha256) {
+    return std::string(ContentBlocker::kIdentifier) + "-" + sha256.substr(0, 16);
+}
+
+std::shared_ptr<GBytes> bytesOf(const std::string& data) {
+    return std::shared_ptr<GBytes>(g_bytes_new(data.data(), data.size()), g_bytes_unref);
+}
+}  // namespace
+
+std::vector<ContentBlocker::Source> ContentBlocker::listedSources(const std::string& folder) {
+    // The build names the lists and their hashes here, so a start need not read them.
+    std::vector<Source> sources;
+    Files::ReadResult manifest = Files::read(folder + "/rules-version.json");
+    if (!manifest.ok()) {
+        return sources;
+    }
+    const auto json = nlohmann::json::parse(manifest.data, nullptr, false);
+    if (!json.is_object() || !json.contains("files") || !json["files"].is_array()) {
+        return sources;
+    }
+    for (const auto& file : json["files"]) {
+        const std::string name = file.value("name", "");
+        const std::string hash = file.value("sha256", "");
+        if (name.empty() || name.find('/') != std::string::npos || hash.size() < 16 ||
+            !Files::exists(folder + "/" + name)) {
+            return {};
+        }
+        sources.push_back({folder + "/" + name, identifierFor(hash), nullptr});
+    }
+    return sources;
+}
+
+std::vector<ContentBlocker::Source> ContentBlocker::hashedSources(const std::string& folder) {
+    std::vector<Source> sources;
+    for (size_t i = 0;; ++i) {
+        const std::string path = folder + "/" + FilterListConverter::fileName(i);
+        Files::ReadResult rules = Files::read(path);
+        if (!rules.ok()) {
+            if (i == 0) {
+                Log::print("content blocking rules unavailable: ", rules.error);
+            }
+            return sources;
+        }
+        GCharPtr hash(g_compute_checksum_for_data(
+            G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(rules.data.data()),
+            rules.data.size()));
+        sources.push_back({path, identifierFor(hash.get()), bytesOf(rules.data)});
+    }
+}
+
 void ContentBlocker::readSources() {
     const std::string folder = Bundle::main().resourcePath();
-    // A full list is tens of megabytes: read and hashed away from the main loop.
+    // Lists without a manifest are read and hashed away from the main loop.
     std::thread([this, folder] {
-        std::vector<Source> sources;
-        for (size_t i = 0;; ++i) {
-            const std::string name = FilterListConverter::fileName(i);
-            Files::ReadResult rules = Files::read(folder + "/" + name);
-            if (!rules.ok()) {
-                if (i == 0) {
-                    Log::print("content blocking rules unavailable: ", rules.error);
-                }
-                break;
-            }
-            GCharPtr hash(g_compute_checksum_for_data(
-                G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(rules.data.data()),
-                rules.data.size()));
-            std::shared_ptr<GBytes> bytes(g_bytes_new(rules.data.data(), rules.data.size()),
-                                          g_bytes_unref);
-            sources.push_back(
-                {name, std::string(kIdentifier) + "-" + std::string(hash.get(), 16), bytes});
+        std::vector<Source> sources = listedSources(folder);
+        if (sources.empty()) {
+            sources = hashedSources(folder);
         }
         MainThread::post([this, sources = std::move(sources)]() mutable {
             sources_ = std::move(sources);
@@ -95,8 +133,17 @@ void ContentBlocker::next() {
         this);
 }
 
-void ContentBlocker::compile(const Source& source) {
+void ContentBlocker::compile(Source& source) {
     setCompiling(true);
+    if (!source.data) {
+        Files::ReadResult rules = Files::read(source.path);
+        if (!rules.ok()) {
+            Log::print("content blocking rules unavailable: ", rules.error);
+            added(nullptr);
+            return;
+        }
+        source.data = bytesOf(rules.data);
+    }
     struct Job {
         ContentBlocker* self;
         std::string name;
@@ -120,7 +167,8 @@ void ContentBlocker::compile(const Source& source) {
             }
             job->self->added(filter);
         },
-        std::make_unique<Job>(Job{this, source.name}).release());  // the callback owns it
+        std::make_unique<Job>(Job{this, source.path.substr(source.path.rfind('/') + 1)})
+            .release());  // the callback owns it
 }
 
 void ContentBlocker::added(WebKitUserContentFilter* filter) {

@@ -11,9 +11,10 @@
 
 // The ad-blocking lists of the bundle (rules.json, rules-2.json, ...), each kept compiled in the
 // engine's filter store (in the cache folder) as "ContentBlockingRules-<hash of its content>":
-// only a start after a list changed compiles it; later starts just load it. Reading and hashing
-// run on a worker thread, compiling in the engine; requests made meanwhile wait for the same
-// result.
+// only a start after a list changed compiles it; later starts just load it. The hashes come from
+// rules-version.json when the build wrote them there, else the lists are read and hashed on a
+// worker thread; the engine compiles off the main loop. Requests made meanwhile wait for the
+// same result.
 class ContentBlocker {
   public:
     static constexpr const char* kIdentifier = "ContentBlockingRules";
@@ -41,15 +42,17 @@ class ContentBlocker {
     };
     using FilterPtr = std::unique_ptr<WebKitUserContentFilter, FilterUnref>;
     struct Source {
-        std::string name;
+        std::string path;
         std::string identifier;
-        std::shared_ptr<GBytes> data;
+        std::shared_ptr<GBytes> data;  // read when needed
     };
 
     ContentBlocker();
+    static std::vector<Source> listedSources(const std::string& folder);
+    static std::vector<Source> hashedSources(const std::string& folder);
     void readSources();
     void next();
-    void compile(const Source& source);
+    void compile(Source& source);
     void added(WebKitUserContentFilter* filter);
     void finish();
     void setCompiling(bool compiling);

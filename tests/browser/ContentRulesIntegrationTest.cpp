@@ -111,6 +111,7 @@ TEST(ContentRulesIT, FullListsFromTheBuildCompileAndBlock) {
         std::filesystem::copy_file(built + "/" + FilterListConverter::fileName(i),
                                    resources() + "/" + FilterListConverter::fileName(i));
     }
+    std::filesystem::copy_file(built + "/rules-version.json", resources() + "/rules-version.json");
     serveTestSite("/full",
                   "<img src='http://ib.adnxs.com/x.gif'>"
                   "<img src='http://sb.scorecardresearch.com/s.gif'>"

@@ -2,6 +2,7 @@
 // rules-2.json, ... in the engine's content-blocker format, and rules-version.json telling which
 // lists they came from. Without filter lists it installs the fallback list instead.
 //   make_content_rules OUTPUT_DIR FALLBACK_JSON [--source TEXT] [LIST.txt ...]
+#include <glib.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include "filterlists/FilterListConverter.h"
 #include "filterlists/FilterListHeader.h"
 #include "foundation/Files.h"
+#include "foundation/GObjectPtr.h"
 
 namespace {
 std::string modificationDate(const std::string& path) {
@@ -117,10 +119,17 @@ int main(int argc, char** argv) {
             outputs.push_back(list.dump());
         }
     }
+    // The shell names each compiled list by this hash without reading the list itself.
+    version["files"] = nlohmann::json::array();
     for (size_t i = 0; i < outputs.size(); ++i) {
-        if (!write(folder + "/" + FilterListConverter::fileName(i), outputs[i])) {
+        const std::string name = FilterListConverter::fileName(i);
+        if (!write(folder + "/" + name, outputs[i])) {
             return 1;
         }
+        GCharPtr hash(g_compute_checksum_for_data(
+            G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(outputs[i].data()),
+            outputs[i].size()));
+        version["files"].push_back({{"name", name}, {"sha256", hash.get()}});
     }
     removeListsFrom(folder, outputs.size());
     return write(folder + "/rules-version.json", version.dump(1) + "\n") ? 0 : 1;
