@@ -29,7 +29,6 @@ class FilterOptions {
     Hiding hiding() const { return hiding_; }
     bool names(const std::string& type) const { return types_.count(type) > 0; }
     bool hasDomains() const { return !domains_.empty(); }
-    bool hasConditions() const { return party_ != Party::Any || !domains_.empty() || typed_; }
 
   private:
     Party party_ = Party::Any;

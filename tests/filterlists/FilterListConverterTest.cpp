@@ -102,7 +102,9 @@ TEST(FilterListConverter, OptionsBecomeTriggersAndWhatCannotBeSaidIsCounted) {
         "||entity.test^$domain=google.*\n"
         "||gone.test^$image\n"
         "||gone.test^$image,badfilter\n"
-        "/a{3}/\n");
+        "/a{3}/\n"
+        "||idn.test^$domain=B\xc3\xbc"
+        "cher.de\n");
     ASSERT_EQ(c.lists.size(), 1u);
     const json& list = c.lists[0];
     auto find = [&](const std::string& urlPart, const std::string& action) {
@@ -132,6 +134,7 @@ TEST(FilterListConverter, OptionsBecomeTriggersAndWhatCannotBeSaidIsCounted) {
     EXPECT_EQ(trigger("x\\.json")["resource-type"], json({"fetch", "style-sheet"}));
     EXPECT_EQ(trigger("x\\.json")["unless-domain"], json({"*news.example"}));
     EXPECT_EQ(trigger("Upper")["url-filter-is-case-sensitive"], true);
+    EXPECT_EQ(trigger("idn")["if-domain"], json({"*xn--bcher-kva.de"}));  // the engine's form
     // Exceptions come after blocking filters, "$important" after exceptions.
     const int exception = find("ok\\.gif", "ignore-previous-rules");
     ASSERT_GE(exception, 0);
@@ -156,7 +159,7 @@ TEST(FilterListConverter, OptionsBecomeTriggersAndWhatCannotBeSaidIsCounted) {
     for (const auto& [reason, count] : c.report.skipped) {
         skipped += count;
     }
-    EXPECT_EQ(c.report.filters, 17u);
+    EXPECT_EQ(c.report.filters, 18u);
     EXPECT_EQ(c.report.converted + skipped, c.report.filters);
     EXPECT_EQ(c.report.emitted, list.size());
 }
