@@ -1,11 +1,19 @@
 #include "browser/ContentBlocker.h"
 
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <thread>
+
 #include "browser/VLWebEngine.h"
+#include "filterlists/FilterListConverter.h"
 #include "foundation/Bundle.h"
 #include "foundation/Files.h"
 #include "foundation/GObjectPtr.h"
 #include "foundation/Log.h"
+#include "foundation/MainThread.h"
 #include "foundation/NoDestructor.h"
+#include "foundation/NotificationCenter.h"
 
 ContentBlocker& ContentBlocker::shared() {
     static NoDestructor<ContentBlocker> blocker;
@@ -18,9 +26,13 @@ ContentBlocker::ContentBlocker() {
     store_ = webkit_user_content_filter_store_new(path.c_str());
 }
 
-void ContentBlocker::obtain(std::function<void(WebKitUserContentFilter*)> done) {
-    if (filter_) {
-        done(filter_);
+void ContentBlocker::obtain(std::function<void(const Filters&)> done) {
+    if (ready_) {
+        Filters filters;
+        for (const FilterPtr& filter : filters_) {
+            filters.push_back(filter.get());
+        }
+        done(filters);
         return;
     }
     waiting_.push_back(std::move(done));
@@ -28,56 +40,202 @@ void ContentBlocker::obtain(std::function<void(WebKitUserContentFilter*)> done) 
         return;
     }
     working_ = true;
+    readSources();
+}
+
+namespace {
+std::string identifierFor(const std::string& sha256) {
+    return std::string(ContentBlocker::kIdentifier) + "-" + sha256.substr(0, 16);
+}
+
+std::shared_ptr<GBytes> bytesOf(const std::string& data) {
+    return std::shared_ptr<GBytes>(g_bytes_new(data.data(), data.size()), g_bytes_unref);
+}
+}  // namespace
+
+std::vector<ContentBlocker::Source> ContentBlocker::listedSources(const std::string& folder) {
+    // The build names the lists and their hashes here, so a start need not read them.
+    std::vector<Source> sources;
+    Files::ReadResult manifest = Files::read(folder + "/rules-version.json");
+    if (!manifest.ok()) {
+        return sources;
+    }
+    const auto json = nlohmann::json::parse(manifest.data, nullptr, false);
+    if (!json.is_object() || !json.contains("files") || !json["files"].is_array()) {
+        return sources;
+    }
+    for (const auto& file : json["files"]) {
+        const std::string name = file.value("name", "");
+        const std::string hash = file.value("sha256", "");
+        if (name.empty() || name.find('/') != std::string::npos || hash.size() < 16 ||
+            !Files::exists(folder + "/" + name)) {
+            return {};
+        }
+        sources.push_back({folder + "/" + name, identifierFor(hash), nullptr});
+    }
+    return sources;
+}
+
+std::vector<ContentBlocker::Source> ContentBlocker::hashedSources(const std::string& folder) {
+    std::vector<Source> sources;
+    for (size_t i = 0;; ++i) {
+        const std::string path = folder + "/" + FilterListConverter::fileName(i);
+        Files::ReadResult rules = Files::read(path);
+        if (!rules.ok()) {
+            if (i == 0) {
+                Log::print("content blocking rules unavailable: ", rules.error);
+            }
+            return sources;
+        }
+        GCharPtr hash(g_compute_checksum_for_data(
+            G_CHECKSUM_SHA256, reinterpret_cast<const guchar*>(rules.data.data()),
+            rules.data.size()));
+        sources.push_back({path, identifierFor(hash.get()), bytesOf(rules.data)});
+    }
+}
+
+void ContentBlocker::readSources() {
+    const std::string folder = Bundle::main().resourcePath();
+    // Lists without a manifest are read and hashed away from the main loop.
+    std::thread([this, folder] {
+        std::vector<Source> sources = listedSources(folder);
+        if (sources.empty()) {
+            sources = hashedSources(folder);
+        }
+        MainThread::post([this, sources = std::move(sources)]() mutable {
+            sources_ = std::move(sources);
+            filters_.clear();
+            failed_ = 0;
+            next();
+        });
+    }).detach();
+}
+
+void ContentBlocker::next() {
+    const size_t index = filters_.size() + failed_;
+    if (index == sources_.size()) {
+        finish();
+        return;
+    }
     webkit_user_content_filter_store_load(
-        store_, kIdentifier, nullptr,
+        store_, sources_[index].identifier.c_str(), nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             auto* self = static_cast<ContentBlocker*>(data);
             GErrorPtr error;
             WebKitUserContentFilter* filter = webkit_user_content_filter_store_load_finish(
                 WEBKIT_USER_CONTENT_FILTER_STORE(source), result, error.out());
             if (filter) {
-                self->finish(filter);
+                self->added(filter);
             } else {
-                self->compile();
+                self->compile(self->sources_[self->filters_.size() + self->failed_]);
             }
         },
         this);
 }
 
-void ContentBlocker::compile() {
-    auto path = Bundle::main().pathForResource("rules", "json");
-    Files::ReadResult rules = path ? Files::read(*path) : Files::ReadResult{{}, "no rules.json"};
-    if (!rules.ok()) {
-        Log::print("content blocking rules unavailable: ", rules.error);
-        finish(nullptr);
-        return;
+void ContentBlocker::compile(Source& source) {
+    setCompiling(true);
+    if (!source.data) {
+        Files::ReadResult rules = Files::read(source.path);
+        if (!rules.ok()) {
+            Log::print("content blocking rules unavailable: ", rules.error);
+            added(nullptr);
+            return;
+        }
+        source.data = bytesOf(rules.data);
     }
-    GBytes* source = g_bytes_new(rules.data.data(), rules.data.size());
+    struct Job {
+        ContentBlocker* self;
+        std::string name;
+        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    };
     webkit_user_content_filter_store_save(
-        store_, kIdentifier, source, nullptr,
-        [](GObject* storeObject, GAsyncResult* result, gpointer data) {
-            auto* self = static_cast<ContentBlocker*>(data);
+        store_, source.identifier.c_str(), source.data.get(), nullptr,
+        [](GObject* store, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<Job> job(static_cast<Job*>(data));
             GErrorPtr error;
             WebKitUserContentFilter* filter = webkit_user_content_filter_store_save_finish(
-                WEBKIT_USER_CONTENT_FILTER_STORE(storeObject), result, error.out());
+                WEBKIT_USER_CONTENT_FILTER_STORE(store), result, error.out());
             if (filter) {
-                Log::line("compiled content blocking rules");
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - job->start);
+                Log::print("compiled content blocking rules (", job->name, ", ", took.count(),
+                           " ms)");
             } else {
-                Log::print("cannot compile content blocking rules: ", error.message());
+                Log::print("cannot compile content blocking rules ", job->name, ": ",
+                           error.message());
             }
-            self->finish(filter);
+            job->self->added(filter);
         },
-        this);
-    g_bytes_unref(source);
+        std::make_unique<Job>(Job{this, source.path.substr(source.path.rfind('/') + 1)})
+            .release());  // the callback owns it
 }
 
-void ContentBlocker::finish(WebKitUserContentFilter* filter) {
-    // A failed compile is not cached: the next page tries again.
-    filter_ = filter;
+void ContentBlocker::added(WebKitUserContentFilter* filter) {
+    if (filter) {
+        filters_.emplace_back(filter);
+    } else {
+        ++failed_;
+    }
+    next();
+}
+
+void ContentBlocker::finish() {
+    setCompiling(false);
+    // A failed compile is not kept: the next page tries again.
+    ready_ = failed_ == 0 && !sources_.empty();
     working_ = false;
+    for (Source& source : sources_) {
+        source.data.reset();
+    }
+    if (ready_) {
+        removeStale();
+    }
+    Filters filters;
+    for (const FilterPtr& filter : filters_) {
+        filters.push_back(filter.get());
+    }
     auto waiting = std::move(waiting_);
     waiting_.clear();
     for (auto& done : waiting) {
-        done(filter_);
+        done(filters);
     }
+}
+
+void ContentBlocker::setCompiling(bool compiling) {
+    if (compiling_ == compiling) {
+        return;
+    }
+    compiling_ = compiling;
+    NotificationCenter::defaultCenter().post(kCompilingNotification);
+}
+
+void ContentBlocker::removeFrom(WebKitUserContentManager* manager) const {
+    for (const Source& source : sources_) {
+        webkit_user_content_manager_remove_filter_by_id(manager, source.identifier.c_str());
+    }
+}
+
+void ContentBlocker::removeStale() {
+    // Lists of earlier versions would stay in the cache folder for good.
+    webkit_user_content_filter_store_fetch_identifiers(
+        store_, nullptr,
+        [](GObject* store, GAsyncResult* result, gpointer data) {
+            auto* self = static_cast<ContentBlocker*>(data);
+            gchar** identifiers = webkit_user_content_filter_store_fetch_identifiers_finish(
+                WEBKIT_USER_CONTENT_FILTER_STORE(store), result);
+            std::set<std::string> current;
+            for (const Source& source : self->sources_) {
+                current.insert(source.identifier);
+            }
+            for (gchar** id = identifiers; id && *id; ++id) {
+                const std::string identifier(*id);
+                if (identifier.starts_with(kIdentifier) && !current.count(identifier)) {
+                    webkit_user_content_filter_store_remove(WEBKIT_USER_CONTENT_FILTER_STORE(store),
+                                                            *id, nullptr, nullptr, nullptr);
+                }
+            }
+            g_strfreev(identifiers);
+        },
+        this);
 }

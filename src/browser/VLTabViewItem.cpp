@@ -31,6 +31,7 @@ VLTabViewItem::~VLTabViewItem() {
 
 void VLTabViewItem::attachPage() {
     controller_->setItem(this);
+    page_.pack_start(notice_, Gtk::PACK_SHRINK);
     page_.pack_start(controller_->progress(), Gtk::PACK_SHRINK);
     page_.pack_start(controller_->searchBar(), Gtk::PACK_SHRINK);
     page_.pack_start(controller_->webview().widget(), Gtk::PACK_EXPAND_WIDGET);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "browser/ContentBlockerNotice.h"
 #include "browser/VLTabItem.h"
 
 class VLWebViewController;
@@ -41,5 +42,6 @@ class VLTabViewItem : public VLTabItem {
     Gtk::Image icon_;
     Gtk::Label title_;
     Gtk::Button close_;
+    ContentBlockerNotice notice_;
     Gtk::Box page_{Gtk::ORIENTATION_VERTICAL};
 };

@@ -182,11 +182,11 @@ void VLWebViewController::addContentBlocker() {
 
 void VLWebViewController::installContentBlocker(bool thenLoadPending) {
     ContentBlocker::shared().obtain(
-        [this, thenLoadPending, alive = life_.watch()](WebKitUserContentFilter* filter) {
+        [this, thenLoadPending, alive = life_.watch()](const ContentBlocker::Filters& filters) {
             if (alive.expired()) {
                 return;
             }
-            if (filter) {
+            for (WebKitUserContentFilter* filter : filters) {
                 webkit_user_content_manager_add_filter(webview_->userContentManager(), filter);
             }
             // Without a list the page still loads, unblocked.
@@ -204,8 +204,7 @@ void VLWebViewController::installContentBlocker(bool thenLoadPending) {
 }
 
 void VLWebViewController::removeContentBlocker() {
-    webkit_user_content_manager_remove_filter_by_id(webview_->userContentManager(),
-                                                    ContentBlocker::kIdentifier);
+    ContentBlocker::shared().removeFrom(webview_->userContentManager());
     abLoaded_ = false;
 }
 

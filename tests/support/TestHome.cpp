@@ -85,6 +85,11 @@ void TestHome::installBundleResources() {
     std::filesystem::copy(source, bundlePath() + "/Contents/Resources",
                           std::filesystem::copy_options::recursive |
                               std::filesystem::copy_options::overwrite_existing);
+    // The short ad-blocking list: quick to compile in every case that blocks ads.
+    std::filesystem::copy_file(
+        std::filesystem::path(SITEBOX_SOURCE_DIR) / "resources/fallback/rules.json",
+        bundlePath() + "/Contents/Resources/rules.json",
+        std::filesystem::copy_options::overwrite_existing);
 }
 
 void TestHome::setUniqueID(const std::string& bytes) {
