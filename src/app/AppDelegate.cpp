@@ -17,12 +17,13 @@
 #include "browser/WelcomePage.h"
 #include "browser/WindowRules.h"
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
-#include "maintenance/AlertDialog.h"
-#include "maintenance/DesktopIntegration.h"
 #include "maintenance/Image.h"
+#include "maintenance_ui/AlertDialog.h"
+#include "maintenance_ui/DesktopIntegration.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -89,45 +90,50 @@ AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
         applicationId(Bundle::main().bundleIdentifier(), VLFileManager::getCorvaUniqueID());
     app_ = Gtk::Application::create(id, Gio::APPLICATION_HANDLES_OPEN | extraFlags);
     app_->property_register_session() = true;
-    app_->signal_startup().connect([this] { applicationWillFinishLaunching(); });
-    app_->signal_activate().connect([this] {
-        if (launched_) {
-            applicationShouldHandleReopen();
-        }
-        launched_ = true;
-    });
-    app_->signal_open().connect(
-        [this](const Gio::Application::type_vec_files& files, const Glib::ustring&) {
-            launched_ = true;
-            for (const auto& file : files) {
-                handleURLEvent(file->get_uri());
+    appConnections_ = {
+        app_->signal_startup().connect([this] { applicationWillFinishLaunching(); }),
+        app_->signal_activate().connect([this] {
+            if (launched_) {
+                applicationShouldHandleReopen();
             }
-        });
-    app_->signal_shutdown().connect([this] { applicationWillTerminate(); });
-    // The desktop session ending counts as quitting: nothing the user set is lost.
-    g_signal_connect(app_->gobj(), "query-end", G_CALLBACK(+[](GtkApplication*, gpointer self) {
-                         static_cast<AppDelegate*>(self)->applicationWillTerminate();
-                     }),
-                     this);
+            launched_ = true;
+        }),
+        app_->signal_open().connect(
+            [this](const Gio::Application::type_vec_files& files, const Glib::ustring&) {
+                launched_ = true;
+                for (const auto& file : files) {
+                    handleURLEvent(file->get_uri());
+                }
+            }),
+        app_->signal_shutdown().connect([this] { applicationWillTerminate(); }),
+    };
+    queryEndHandler_ = g_signal_connect(app_->gobj(), "query-end", G_CALLBACK(queryEnd), this);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        signalSources_.push_back(g_unix_signal_add(
-            signal,
-            [](gpointer self) -> gboolean {
-                auto* delegate = static_cast<AppDelegate*>(self);
-                delegate->applicationWillTerminate();
-                delegate->app_->quit();
-                return G_SOURCE_CONTINUE;
-            },
-            this));
+        signalSources_.push_back(g_unix_signal_add(signal, G_SOURCE_FUNC(terminationSignal), this));
     }
+}
+
+void AppDelegate::queryEnd(GtkApplication*, AppDelegate* self) {
+    // The desktop session ending counts as quitting: nothing the user set is lost.
+    self->applicationWillTerminate();
+}
+
+gboolean AppDelegate::terminationSignal(AppDelegate* self) {
+    self->applicationWillTerminate();
+    self->app_->quit();
+    return G_SOURCE_CONTINUE;
 }
 
 AppDelegate::~AppDelegate() {
     for (unsigned source : signalSources_) {
         g_source_remove(source);
     }
-    VLMainWindowController::setWindowDecorator(nullptr);
-    VLMainWindowController::setWindowWillClose(nullptr);
+    // The application object may outlive this delegate.
+    g_signal_handler_disconnect(app_->gobj(), queryEndHandler_);
+    for (sigc::connection& connection : appConnections_) {
+        connection.disconnect();
+    }
+    uninstallHooks();
     observers_.clear();
     if (gShared == this) {
         gShared = nullptr;
@@ -139,17 +145,7 @@ int AppDelegate::run(int argc, char** argv) {
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
-    DesktopIntegration::install();
-    VLMainWindowController::setAppNameProvider([this] { return appName(); });
-    VLMainWindowController::setWindowDecorator(
-        [this](VLMainWindowController& controller) { decorate(controller); });
-    VLMainWindowController::setWindowWillClose(
-        [this](VLMainWindowController& controller) { windowWillClose(controller); });
-    VLServiceManager::setActivationHandler([this] {
-        if (VLMainWindowController* top = getTopMainController()) {
-            top->window().present();
-        }
-    });
+    installHooks();
     WelcomePage::install();
     installActions();
     for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
@@ -160,7 +156,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     createNewMainWindow();
 
     observers_.push_back(NotificationCenter::defaultCenter().addObserver(
-        "setCustomUserAnget", [this](const Notification& n) {
+        notification::setCustomUserAnget, [this](const Notification& n) {
             if (auto agent = n.objectAs<std::string>()) {
                 setCustomAgent(*agent);
             }
@@ -221,7 +217,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 
 void AppDelegate::applicationDidFinishLaunching() {
     observers_.push_back(NotificationCenter::defaultCenter().addObserver(
-        "showWindow", [this](const Notification&) { showWindowOnATopNotification(); }));
+        notification::showWindow, [this](const Notification&) { showWindowOnATopNotification(); }));
     const std::string name = appName();
     menuState_.titles["aboutItem"] = "About " + name;
     menuState_.titles["hideItem"] = "Hide " + name;
@@ -438,8 +434,8 @@ void AppDelegate::showWindowOnATopNotification() {
 
 void AppDelegate::enableSpellCheckAndGrammar() {
     UserDefaults& defaults = UserDefaults::standard();
-    defaults.setBool("WebGrammarCheckingEnabled", true);
-    defaults.setBool("WebContinuousSpellCheckingEnabled", true);
+    defaults.setBool(defaults_key::webGrammarCheckingEnabled, true);
+    defaults.setBool(defaults_key::webContinuousSpellCheckingEnabled, true);
     defaults.synchronize();
     webkit_web_context_set_spell_checking_enabled(VLWebEngine::shared().context(), TRUE);
 }

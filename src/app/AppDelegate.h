@@ -120,7 +120,15 @@ class AppDelegate : public VLCorvaManagerDelegate {
     static void setFrame(VLMainWindowController& controller, const Rect& frame, bool centre);
     static std::string frameString(VLMainWindowController& controller);
 
+    // AppDelegateHooks.cpp: what the layers below reach the application through.
+    void installHooks();
+    void uninstallHooks();
+    static void queryEnd(GtkApplication*, AppDelegate* self);
+    static gboolean terminationSignal(AppDelegate* self);
+
     Glib::RefPtr<Gtk::Application> app_;
+    std::vector<sigc::connection> appConnections_;
+    gulong queryEndHandler_ = 0;
     MenuState menuState_;
     std::map<VLMainWindowController*, std::unique_ptr<VLMainMenu>> menus_;
     std::vector<std::string> userAgentNames_;

@@ -12,10 +12,12 @@
 #include "browser/VLWebViewController.h"
 #include "browser/WelcomePage.h"
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
-#include "maintenance/AlertDialog.h"
+#include "maintenance_ui/AlertDialog.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLHistoryManager.h"
@@ -157,23 +159,23 @@ void AppDelegate::closeTab(VLTabViewItem& item) {
 }
 
 void AppDelegate::printWebView() {
-    NotificationCenter::defaultCenter().post("printpage");
+    NotificationCenter::defaultCenter().post(notification::printpage);
 }
 
 void AppDelegate::zoomIn() {
-    NotificationCenter::defaultCenter().post("zoomin");
+    NotificationCenter::defaultCenter().post(notification::zoomin);
 }
 
 void AppDelegate::zoomOut() {
-    NotificationCenter::defaultCenter().post("zoomout");
+    NotificationCenter::defaultCenter().post(notification::zoomout);
 }
 
 void AppDelegate::resetZoom() {
-    NotificationCenter::defaultCenter().post("resetzoom");
+    NotificationCenter::defaultCenter().post(notification::resetzoom);
 }
 
 void AppDelegate::reloadPage() {
-    NotificationCenter::defaultCenter().post("reload");
+    NotificationCenter::defaultCenter().post(notification::reload);
 }
 
 void AppDelegate::emptyCacheClick() {
@@ -185,16 +187,16 @@ void AppDelegate::clearHistoryAction() {
 }
 
 void AppDelegate::requestMobileVersion() {
-    NotificationCenter::defaultCenter().post("requestMobileVersion");
+    NotificationCenter::defaultCenter().post(notification::requestMobileVersion);
 }
 
 void AppDelegate::requestDesktopVersion() {
-    NotificationCenter::defaultCenter().post("requestDesktopVersion");
+    NotificationCenter::defaultCenter().post(notification::requestDesktopVersion);
 }
 
 void AppDelegate::addUseragents() {
     std::string current =
-        UserDefaults::standard().stringForKey("lastUserAnget").value_or(std::string());
+        UserDefaults::standard().stringForKey(defaults_key::lastUserAnget).value_or(std::string());
     if (current.empty()) {
         current = "Safari-Mac";
     }
@@ -203,7 +205,7 @@ void AppDelegate::addUseragents() {
     }
     for (const std::string& name : userAgentNames_) {
         if (name == current) {
-            NotificationCenter::defaultCenter().post("changeUserAnget", name);
+            NotificationCenter::defaultCenter().post(notification::changeUserAnget, name);
             menuState_.userAgent = name;
         }
     }
@@ -211,21 +213,21 @@ void AppDelegate::addUseragents() {
 }
 
 void AppDelegate::agentClick(const std::string& name) {
-    NotificationCenter::defaultCenter().post("changeUserAnget", name);
+    NotificationCenter::defaultCenter().post(notification::changeUserAnget, name);
     menuState_.userAgent = name;
-    UserDefaults::standard().setString("lastUserAnget", name);
+    UserDefaults::standard().setString(defaults_key::lastUserAnget, name);
     applyMenuState();
 }
 
 void AppDelegate::setCustomAgent(const std::string& agent) {
-    NotificationCenter::defaultCenter().post("changeUserAnget", agent);
+    NotificationCenter::defaultCenter().post(notification::changeUserAnget, agent);
     bool matched = false;
     for (const std::string& name : userAgentNames_) {
         matched = matched || name == agent;
     }
     const std::string chosen = matched ? agent : "Safari-Mac";
     menuState_.userAgent = chosen;
-    UserDefaults::standard().setString("lastUserAnget", chosen);
+    UserDefaults::standard().setString(defaults_key::lastUserAnget, chosen);
     applyMenuState();
 }
 
@@ -261,7 +263,7 @@ void AppDelegate::showBookmarkBarClick() {
     VLSettingsManager& settings = VLSettingsManager::sharedManager();
     settings.setShowBookmarkBar(!settings.showBookmarkBar());
     setBookmarkTitle(settings.showBookmarkBar());
-    NotificationCenter::defaultCenter().post("showBookmark");
+    NotificationCenter::defaultCenter().post(notification::showBookmark);
 }
 
 void AppDelegate::searchClick() {

@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 #include "browser/VLMainWindowController.h"
 #include "foundation/Log.h"
+#include "foundation/NotificationNames.h"
 #include "maintenance/ColorString.h"
 #include "stores/VLSettingsManager.h"
 
@@ -37,8 +38,9 @@ void AppDelegate::setMainWindowTitleBar(bool hidden) {
     if (VLMainWindowController* top = getTopMainController()) {
         top->updateWindowTitlebar();
     }
-    NotificationCenter::defaultCenter().post("TitlebarVisibilityChangeNotification", {},
-                                             {{"TitlebarVisibility", std::any(hidden)}});
+    NotificationCenter::defaultCenter().post(
+        notification::titlebarVisibilityChange, {},
+        {{notification::titlebarVisibilityKey, std::any(hidden)}});
 }
 
 void AppDelegate::setStausBarOption(bool show) {

@@ -9,9 +9,11 @@
 #include "app/CorvaDictionary.h"
 #include "app/VLCorvaManagerDelegate.h"
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/Plist.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/ColorString.h"
@@ -205,9 +207,10 @@ void VLCorvaManager::setDefaultSettings(VLCorvaManagerDelegate& delegate) {
     settings.setHideToolbarButton(hideToolbarButton);
     settings.setHidePreferences(hidePreferences);
 
-    center.post("ShowHideToolbarButtonNotification", {}, {{"hide", std::any(hideToolbarButton)}});
+    center.post(notification::showHideToolbarButton, {},
+                {{notification::hideKey, std::any(hideToolbarButton)}});
     if (std::optional<std::string> userAgent = d.nonEmptyString("customUserAgent")) {
-        center.post("setCustomUserAnget", std::any(*userAgent));
+        center.post(notification::setCustomUserAnget, std::any(*userAgent));
     }
 
     delegate.setMainWindowTitle(hideTitle);
@@ -240,8 +243,8 @@ void VLCorvaManager::setDefaultSettings(VLCorvaManagerDelegate& delegate) {
     whiteList.savePatterns();
 
     UserDefaults& defaults = UserDefaults::standard();
-    defaults.setBool("UserNotifications", d.boolean("userNotifications"));
-    defaults.setBool("DockBadge", d.boolean("dockBadge"));
+    defaults.setBool(defaults_key::userNotifications, d.boolean("userNotifications"));
+    defaults.setBool(defaults_key::dockBadge, d.boolean("dockBadge"));
 
     behavior.setCloseApplication(false);
     behavior.setWindowAllSpace(false);

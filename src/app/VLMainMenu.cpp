@@ -76,12 +76,19 @@ VLMainMenu::VLMainMenu(AppDelegate& app, const std::vector<std::string>& userAge
         Log::line("the main menu is missing from Main.ui");
         return;
     }
-    Gtk::MenuBar* bar = nullptr;
-    builder_->get_widget("MainMenu", bar);
-    menuBar_.reset(bar);
-    builder_->get_widget("historyMenu", historyMenu_);
-    builder_->get_widget("bookmakmenu", bookmarksMenu_);
-    builder_->get_widget("userAgentMenu", userAgentMenu_);
+    try {
+        menuBar_.reset(&MainInterface::require<Gtk::MenuBar>(builder_, "MainMenu"));
+        historyMenu_ = &MainInterface::require<Gtk::Menu>(builder_, "historyMenu");
+        bookmarksMenu_ = &MainInterface::require<Gtk::Menu>(builder_, "bookmakmenu");
+        userAgentMenu_ = &MainInterface::require<Gtk::Menu>(builder_, "userAgentMenu");
+    } catch (const MainInterface::MissingObject& missing) {
+        MainInterface::reportMissing(missing);
+        if (!menuBar_) {
+            menuBar_ = std::make_unique<Gtk::MenuBar>();
+        }
+        builder_.reset();
+        return;
+    }
     for (const char* id : kItemIds) {
         if (Gtk::MenuItem* menuItem = item(id)) {
             showAccelerator(*menuItem);
@@ -108,11 +115,11 @@ VLMainMenu::VLMainMenu(AppDelegate& app, const std::vector<std::string>& userAge
 VLMainMenu::~VLMainMenu() = default;
 
 Gtk::MenuItem* VLMainMenu::item(const std::string& id) {
-    Gtk::MenuItem* menuItem = nullptr;
-    if (builder_ && builder_->get_object(id)) {
-        builder_->get_widget(id, menuItem);
+    Glib::RefPtr<Glib::Object> object;
+    if (builder_) {
+        object = builder_->get_object(id);
     }
-    return menuItem;
+    return dynamic_cast<Gtk::MenuItem*>(object.get());
 }
 
 void VLMainMenu::apply(const MenuState& state) {

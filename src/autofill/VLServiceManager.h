@@ -27,6 +27,7 @@ class VLServiceManager {
     static VLServiceManager& sharedManager();
     // Brings the application's frontmost window forward; installed by the application. Runs on
     // the main loop when the user clicks a notification the shell posted.
+    // Installed by the application (AppDelegate::installHooks, src/app/AppDelegateHooks.cpp).
     static void setActivationHandler(std::function<void()> handler);
 
     VLServiceManager();   // connects

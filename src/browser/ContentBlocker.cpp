@@ -117,20 +117,19 @@ void ContentBlocker::next() {
         finish();
         return;
     }
-    webkit_user_content_filter_store_load(
-        store_, sources_[index].identifier.c_str(), nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto* self = static_cast<ContentBlocker*>(data);
-            GErrorPtr error;
-            WebKitUserContentFilter* filter = webkit_user_content_filter_store_load_finish(
-                WEBKIT_USER_CONTENT_FILTER_STORE(source), result, error.out());
-            if (filter) {
-                self->added(filter);
-            } else {
-                self->compile(self->sources_[self->filters_.size() + self->failed_]);
-            }
-        },
-        this);
+    auto [callback, data] = async_.callback([this](GObject* source, GAsyncResult* result) {
+        GErrorPtr error;
+        WebKitUserContentFilter* filter = webkit_user_content_filter_store_load_finish(
+            WEBKIT_USER_CONTENT_FILTER_STORE(source), result, error.out());
+        if (filter) {
+            added(filter);
+        } else {
+            // Not compiled yet (or the stored copy is unreadable): compile it.
+            compile(sources_[filters_.size() + failed_]);
+        }
+    });
+    webkit_user_content_filter_store_load(store_, sources_[index].identifier.c_str(),
+                                          async_.cancellable(), callback, data);
 }
 
 void ContentBlocker::compile(Source& source) {
@@ -144,31 +143,24 @@ void ContentBlocker::compile(Source& source) {
         }
         source.data = bytesOf(rules.data);
     }
-    struct Job {
-        ContentBlocker* self;
-        std::string name;
-        std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    };
-    webkit_user_content_filter_store_save(
-        store_, source.identifier.c_str(), source.data.get(), nullptr,
-        [](GObject* store, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Job> job(static_cast<Job*>(data));
+    const std::string name = source.path.substr(source.path.rfind('/') + 1);
+    const auto start = std::chrono::steady_clock::now();
+    auto [callback, data] =
+        async_.callback([this, name, start](GObject* store, GAsyncResult* result) {
             GErrorPtr error;
             WebKitUserContentFilter* filter = webkit_user_content_filter_store_save_finish(
                 WEBKIT_USER_CONTENT_FILTER_STORE(store), result, error.out());
             if (filter) {
                 const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-                    std::chrono::steady_clock::now() - job->start);
-                Log::print("compiled content blocking rules (", job->name, ", ", took.count(),
-                           " ms)");
+                    std::chrono::steady_clock::now() - start);
+                Log::print("compiled content blocking rules (", name, ", ", took.count(), " ms)");
             } else {
-                Log::print("cannot compile content blocking rules ", job->name, ": ",
-                           error.message());
+                Log::print("cannot compile content blocking rules ", name, ": ", error.message());
             }
-            job->self->added(filter);
-        },
-        std::make_unique<Job>(Job{this, source.path.substr(source.path.rfind('/') + 1)})
-            .release());  // the callback owns it
+            added(filter);
+        });
+    webkit_user_content_filter_store_save(store_, source.identifier.c_str(), source.data.get(),
+                                          async_.cancellable(), callback, data);
 }
 
 void ContentBlocker::added(WebKitUserContentFilter* filter) {
@@ -218,24 +210,30 @@ void ContentBlocker::removeFrom(WebKitUserContentManager* manager) const {
 
 void ContentBlocker::removeStale() {
     // Lists of earlier versions would stay in the cache folder for good.
-    webkit_user_content_filter_store_fetch_identifiers(
-        store_, nullptr,
-        [](GObject* store, GAsyncResult* result, gpointer data) {
-            auto* self = static_cast<ContentBlocker*>(data);
-            gchar** identifiers = webkit_user_content_filter_store_fetch_identifiers_finish(
-                WEBKIT_USER_CONTENT_FILTER_STORE(store), result);
-            std::set<std::string> current;
-            for (const Source& source : self->sources_) {
-                current.insert(source.identifier);
+    auto [callback, data] = async_.callback([this](GObject* store, GAsyncResult* result) {
+        gchar** identifiers = webkit_user_content_filter_store_fetch_identifiers_finish(
+            WEBKIT_USER_CONTENT_FILTER_STORE(store), result);
+        std::set<std::string> current;
+        for (const Source& source : sources_) {
+            current.insert(source.identifier);
+        }
+        for (gchar** id = identifiers; id && *id; ++id) {
+            const std::string identifier(*id);
+            if (identifier.starts_with(kIdentifier) && !current.count(identifier)) {
+                auto [removed, removedData] =
+                    async_.callback([identifier](GObject* store, GAsyncResult* result) {
+                        GErrorPtr error;
+                        webkit_user_content_filter_store_remove_finish(
+                            WEBKIT_USER_CONTENT_FILTER_STORE(store), result, error.out());
+                        AsyncScope::failed(error.get(), "removing an old ad-blocking list");
+                    });
+                webkit_user_content_filter_store_remove(WEBKIT_USER_CONTENT_FILTER_STORE(store),
+                                                        *id, async_.cancellable(), removed,
+                                                        removedData);
             }
-            for (gchar** id = identifiers; id && *id; ++id) {
-                const std::string identifier(*id);
-                if (identifier.starts_with(kIdentifier) && !current.count(identifier)) {
-                    webkit_user_content_filter_store_remove(WEBKIT_USER_CONTENT_FILTER_STORE(store),
-                                                            *id, nullptr, nullptr, nullptr);
-                }
-            }
-            g_strfreev(identifiers);
-        },
-        this);
+        }
+        g_strfreev(identifiers);
+    });
+    webkit_user_content_filter_store_fetch_identifiers(store_, async_.cancellable(), callback,
+                                                       data);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/AsyncScope.h"
 #include "foundation/NoDestructor.h"
 
 // The ad-blocking lists of the bundle (rules.json, rules-2.json, ...), each kept compiled in the
@@ -66,4 +67,5 @@ class ContentBlocker {
     bool working_ = false;
     bool compiling_ = false;
     std::vector<std::function<void(const Filters&)>> waiting_;
+    AsyncScope async_;
 };

@@ -47,22 +47,18 @@ std::optional<Workspace::Application> GioWorkspace::applicationForUrl(const std:
 void GioWorkspace::openUrl(const std::string& url, bool inBackground,
                            std::function<void()> completed) {
     // The launch runs asynchronously so the window never waits on the other application.
-    auto* done = new std::function<void()>(std::move(completed));  // owned by the callback
     (void)inBackground;  // the desktop decides focus; the caller re-raises itself on completion
-    g_app_info_launch_default_for_uri_async(
-        url.c_str(), nullptr, nullptr,
-        [](GObject*, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void()>> callback(
-                static_cast<std::function<void()>*>(data));
+    auto [callback, data] =
+        async_.callback([completed = std::move(completed)](GObject*, GAsyncResult* result) {
             GErrorPtr error;
-            if (!g_app_info_launch_default_for_uri_finish(result, error.out())) {
-                Log::print("cannot open the link in another application: ", error.message());
+            g_app_info_launch_default_for_uri_finish(result, error.out());
+            AsyncScope::failed(error.get(), "opening a link in another application");
+            if (completed) {
+                completed();
             }
-            if (*callback) {
-                (*callback)();
-            }
-        },
-        done);
+        });
+    g_app_info_launch_default_for_uri_async(url.c_str(), nullptr, async_.cancellable(), callback,
+                                            data);
 }
 
 void GioWorkspace::openUrlWith(const std::string& url, const Application& application) {

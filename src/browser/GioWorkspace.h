@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser/Workspace.h"
+#include "foundation/AsyncScope.h"
 
 // Workspace over GIO's application registry (the desktop's default applications).
 class GioWorkspace : public Workspace {
@@ -9,4 +10,7 @@ class GioWorkspace : public Workspace {
     void openUrl(const std::string& url, bool inBackground,
                  std::function<void()> completed) override;
     void openUrlWith(const std::string& url, const Application& application) override;
+
+  private:
+    AsyncScope async_;
 };

@@ -16,3 +16,7 @@ Glib::RefPtr<Gtk::Builder> MainInterface::builderFor(const std::vector<Glib::ust
         return {};
     }
 }
+
+void MainInterface::reportMissing(const MissingObject& missing) {
+    Log::print(path(), ": ", missing.what());
+}

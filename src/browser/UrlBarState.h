@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "foundation/NotificationNames.h"
+
 // What the address field shows: at rest a summary (a padlock when the page has only secure
 // content, and the page's host), while editing the full address.
 class UrlBarState {
@@ -26,7 +28,9 @@ class UrlBarState {
     // "stop-icon" while loading, else "reload-icon".
     const char* loadButtonIcon() const { return loading_ ? "stop-icon" : "reload-icon"; }
     // What the button posts: "stop" while loading, else "reload".
-    const char* loadActionNotification() const { return loading_ ? "stop" : "reload"; }
+    const char* loadActionNotification() const {
+        return loading_ ? notification::stop : notification::reload;
+    }
 
   private:
     std::string url_;

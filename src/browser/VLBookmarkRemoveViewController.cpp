@@ -4,18 +4,19 @@
 
 #include "browser/MainInterface.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "stores/VLBookmarksManager.h"
 
 VLBookmarkRemoveViewController::VLBookmarkRemoveViewController(
     BaseObjectType* object, const Glib::RefPtr<Gtk::Builder>& builder)
     : Gtk::Popover(object), builder_(builder) {
-    builder->get_widget("removeBookmarkList", comboBookmarks_);
-    Gtk::Button* remove = nullptr;
-    Gtk::Button* cancel = nullptr;
-    builder->get_widget("removeBookmarkRemove", remove);
-    builder->get_widget("removeBookmarkCancel", cancel);
-    remove->signal_clicked().connect([this] { removeClick(); });
-    cancel->signal_clicked().connect([this] { cancelClick(); });
+    comboBookmarks_ = &MainInterface::require<Gtk::ComboBoxText>(builder, "removeBookmarkList");
+    MainInterface::require<Gtk::Button>(builder, "removeBookmarkRemove")
+        .signal_clicked()
+        .connect([this] { removeClick(); });
+    MainInterface::require<Gtk::Button>(builder, "removeBookmarkCancel")
+        .signal_clicked()
+        .connect([this] { cancelClick(); });
 }
 
 std::unique_ptr<VLBookmarkRemoveViewController> VLBookmarkRemoveViewController::create() {
@@ -41,5 +42,5 @@ void VLBookmarkRemoveViewController::removeClick() {
     comboBookmarks_->remove_text(selected);
     VLBookmarksManager::sharedManager().removeBookmark(name);
     popdown();
-    NotificationCenter::defaultCenter().post("showBookmark");
+    NotificationCenter::defaultCenter().post(notification::showBookmark);
 }

@@ -2,18 +2,19 @@
 
 #include "browser/MainInterface.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "stores/VLBookmarksManager.h"
 
 VLBookmarkViewController::VLBookmarkViewController(BaseObjectType* object,
                                                    const Glib::RefPtr<Gtk::Builder>& builder)
     : Gtk::Popover(object), builder_(builder) {
-    builder->get_widget("addBookmarkName", nameTextField_);
-    Gtk::Button* ok = nullptr;
-    Gtk::Button* cancel = nullptr;
-    builder->get_widget("addBookmarkOk", ok);
-    builder->get_widget("addBookmarkCancel", cancel);
-    ok->signal_clicked().connect([this] { okClick(); });
-    cancel->signal_clicked().connect([this] { cancelClick(); });
+    nameTextField_ = &MainInterface::require<Gtk::Entry>(builder, "addBookmarkName");
+    MainInterface::require<Gtk::Button>(builder, "addBookmarkOk").signal_clicked().connect([this] {
+        okClick();
+    });
+    MainInterface::require<Gtk::Button>(builder, "addBookmarkCancel")
+        .signal_clicked()
+        .connect([this] { cancelClick(); });
     nameTextField_->signal_activate().connect([this] { okClick(); });
 }
 
@@ -32,5 +33,5 @@ void VLBookmarkViewController::okClick() {
     }
     VLBookmarksManager::sharedManager().addBookMark(name, url_);
     popdown();
-    NotificationCenter::defaultCenter().post("showBookmark");
+    NotificationCenter::defaultCenter().post(notification::showBookmark);
 }

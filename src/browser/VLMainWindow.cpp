@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "browser/MainInterface.h"
+#include "foundation/NotificationNames.h"
 #include "maintenance/ColorString.h"
 #include "stores/VLSettingsManager.h"
 
@@ -21,29 +23,29 @@ std::string cssColor(const Color& color) {
 
 VLMainWindow::VLMainWindow(BaseObjectType* object, const Glib::RefPtr<Gtk::Builder>& builder)
     : Gtk::ApplicationWindow(object), css_(Gtk::CssProvider::create()) {
-    builder->get_widget("toolbar", headerBar_);
-    builder->get_widget("buttonWrapperView", buttonWrapperView_);
-    builder->get_widget("toolbarSlot", toolbarSlot_);
+    headerBar_ = &MainInterface::require<Gtk::HeaderBar>(builder, "toolbar");
+    buttonWrapperView_ = &MainInterface::require<Gtk::EventBox>(builder, "buttonWrapperView");
+    toolbarSlot_ = &MainInterface::require<Gtk::Box>(builder, "toolbarSlot");
     static std::atomic<int> counter{0};
     set_name("sitebox-window-" + std::to_string(++counter));
     Gtk::StyleContext::add_provider_for_screen(get_screen(), css_,
                                                GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 
-    Gtk::Button* close = nullptr;
-    Gtk::Button* minimize = nullptr;
-    Gtk::Button* zoom = nullptr;
-    builder->get_widget("closeWindowButton", close);
-    builder->get_widget("minimizeWindowButton", minimize);
-    builder->get_widget("zoomWindowButton", zoom);
-    close->signal_clicked().connect([this] { this->close(); });
-    minimize->signal_clicked().connect([this] { iconify(); });
-    zoom->signal_clicked().connect([this] {
-        if (is_maximized()) {
-            unmaximize();
-        } else {
-            maximize();
-        }
-    });
+    MainInterface::require<Gtk::Button>(builder, "closeWindowButton")
+        .signal_clicked()
+        .connect([this] { close(); });
+    MainInterface::require<Gtk::Button>(builder, "minimizeWindowButton")
+        .signal_clicked()
+        .connect([this] { iconify(); });
+    MainInterface::require<Gtk::Button>(builder, "zoomWindowButton")
+        .signal_clicked()
+        .connect([this] {
+            if (is_maximized()) {
+                unmaximize();
+            } else {
+                maximize();
+            }
+        });
     buttonWrapperView_->add_events(Gdk::ENTER_NOTIFY_MASK | Gdk::LEAVE_NOTIFY_MASK);
     buttonWrapperView_->set_opacity(0);
     buttonWrapperView_->signal_enter_notify_event().connect([this](GdkEventCrossing*) {
@@ -60,7 +62,7 @@ VLMainWindow::VLMainWindow(BaseObjectType* object, const Glib::RefPtr<Gtk::Build
 
     titlebarObserver_ = NotificationCenter::defaultCenter().addObserver(
         "TitlebarVisibilityChangeNotification", [this](const Notification& n) {
-            if (n.info<bool>("TitlebarVisibility").value_or(false)) {
+            if (n.info<bool>(notification::titlebarVisibilityKey).value_or(false)) {
                 updateWindowButtons();
             } else {
                 resetButtons();

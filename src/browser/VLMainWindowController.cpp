@@ -14,12 +14,14 @@
 #include "browser/VLWebViewController.h"
 #include "browser/WindowRules.h"
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
-#include "maintenance/AlertDialog.h"
 #include "maintenance/ColorString.h"
+#include "maintenance_ui/AlertDialog.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -49,6 +51,26 @@ std::function<std::string()>& appNameProvider() {
     return *provider;
 }
 
+// The colour of a page's top strip, in the middle; nothing when the image has no such pixel.
+std::optional<Color> topStripColor(cairo_surface_t* surface) {
+    if (cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_width(surface) <= 0 ||
+        cairo_image_surface_get_height(surface) < 2) {
+        return std::nullopt;
+    }
+    cairo_surface_flush(surface);
+    const int x = cairo_image_surface_get_width(surface) / 2;
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + cairo_image_surface_get_stride(surface);
+    const uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
+    const double alpha = ((pixel >> 24) & 0xFF) / 255.0;
+    auto channel = [&](int shift) {
+        const double value = ((pixel >> shift) & 0xFF) / 255.0;
+        return alpha > 0 ? std::min(1.0, value / alpha) : 1.0;
+    };
+    return Color::rgb(channel(16), channel(8), channel(0), 1, Color::Space::SRGB);
+}
+
 std::string appName() {
     if (auto& provider = appNameProvider()) {
         return provider();
@@ -64,10 +86,21 @@ VLMainWindowController* VLMainWindowController::create(
     if (!builder) {
         return nullptr;
     }
-    VLMainWindow* window = nullptr;
-    builder->get_widget_derived("MainWindowController", window);
-    std::unique_ptr<VLMainWindowController> controller(
-        new VLMainWindowController(std::unique_ptr<VLMainWindow>(window), builder));
+    std::unique_ptr<VLMainWindowController> controller;
+    try {
+        VLMainWindow* window = nullptr;
+        if (gtk_builder_get_object(builder->gobj(), "MainWindowController")) {
+            builder->get_widget_derived("MainWindowController", window);
+        }
+        if (!window) {
+            throw MainInterface::MissingObject("MainWindowController");
+        }
+        controller.reset(
+            new VLMainWindowController(std::unique_ptr<VLMainWindow>(window), builder));
+    } catch (const MainInterface::MissingObject& missing) {
+        MainInterface::reportMissing(missing);
+        return nullptr;
+    }
     VLMainWindowController* raw = controller.get();
     owned().push_back(std::move(controller));
     if (firstPage) {
@@ -88,16 +121,15 @@ VLMainWindowController* VLMainWindowController::create(
 VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> window,
                                                const Glib::RefPtr<Gtk::Builder>& builder)
     : window_(std::move(window)) {
-    Gtk::Notebook* tabView = nullptr;
-    Gtk::Box* bookmarkSlot = nullptr;
-    builder->get_widget("tabView", tabView);
-    builder->get_widget("bookmarkBarSlot", bookmarkSlot);
-    builder->get_widget("toolbarItems", toolbarItems_);
-    builder->get_widget("toolbarButton", toolbarButton_);
-    builder->get_widget("pannelSwitchIcon", pannelSwitchIcon_);
-    builder->get_widget("preferencesToolbarItem", preferencesToolbarItem_);
-    builder->get_widget("menubarSlot", menubarSlot_);
-    tabController_ = std::make_unique<VLTabViewController>(*tabView, *bookmarkSlot);
+    toolbarItems_ = &MainInterface::require<Gtk::Toolbar>(builder, "toolbarItems");
+    toolbarButton_ = &MainInterface::require<Gtk::Button>(builder, "toolbarButton");
+    pannelSwitchIcon_ = &MainInterface::require<Gtk::Image>(builder, "pannelSwitchIcon");
+    preferencesToolbarItem_ =
+        &MainInterface::require<Gtk::ToolButton>(builder, "preferencesToolbarItem");
+    menubarSlot_ = &MainInterface::require<Gtk::Box>(builder, "menubarSlot");
+    tabController_ = std::make_unique<VLTabViewController>(
+        MainInterface::require<Gtk::Notebook>(builder, "tabView"),
+        MainInterface::require<Gtk::Box>(builder, "bookmarkBarSlot"));
 
     titleLabel_.get_style_context()->add_class("title");
     titleLabel_.set_ellipsize(Pango::ELLIPSIZE_END);
@@ -107,9 +139,7 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     titleStack_.show_all();
     window_->headerBar().set_custom_title(titleStack_);
     titleStack_.set_visible_child("toolbar");
-    Gtk::ToolItem* urlItem = nullptr;
-    builder->get_widget("urlFieldItem", urlItem);
-    urlItem->add(urlTextField_);
+    MainInterface::require<Gtk::ToolItem>(builder, "urlFieldItem").add(urlTextField_);
     urlTextField_.setOpenHandler([this](const std::string& text) {
         openUrl(text);
         if (VLWebViewController* page = tabController_->selectedWebViewController()) {
@@ -118,9 +148,9 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     });
 
     auto connect = [&](const char* id, std::function<void()> action) {
-        Gtk::ToolButton* button = nullptr;
-        builder->get_widget(id, button);
-        button->signal_clicked().connect(std::move(action));
+        MainInterface::require<Gtk::ToolButton>(builder, id)
+            .signal_clicked()
+            .connect(std::move(action));
     };
     connect("backButton", [this] { backButtonClick(); });
     connect("forwardButton", [this] { forwardButtonClick(); });
@@ -129,12 +159,11 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     toolbarButton_->signal_clicked().connect([this] { toggleToolbar(); });
     window_->add_action("add-bookmark", [this] { addBookmark(); });
     window_->add_action("remove-bookmark", [this] { removeBookmark(); });
-    Gtk::MenuButton* bookmarksButton = nullptr;
-    builder->get_widget("bookmarksButton", bookmarksButton);
     auto bookmarksMenu = Gio::Menu::create();
     bookmarksMenu->append("Add Bookmark…", "win.add-bookmark");
     bookmarksMenu->append("Remove Bookmark…", "win.remove-bookmark");
-    bookmarksButton->set_menu_model(bookmarksMenu);
+    MainInterface::require<Gtk::MenuButton>(builder, "bookmarksButton")
+        .set_menu_model(bookmarksMenu);
     window_->signal_delete_event().connect([this](GdkEventAny*) {
         if (windowShouldClose()) {
             finishClosing();
@@ -193,10 +222,10 @@ void VLMainWindowController::unhideApplication() {
 void VLMainWindowController::windowDidLoad() {
     VLSettingsManager& settings = VLSettingsManager::sharedManager();
     auto& center = NotificationCenter::defaultCenter();
-    observers_.push_back(center.addObserver("UpdateWindowBackgroundColorNotification",
+    observers_.push_back(center.addObserver(notification::updateWindowBackgroundColor,
                                             [this](const Notification&) { updateWindowColor(); }));
     observers_.push_back(
-        center.addObserver("ShowHideToolbarButtonNotification", [this](const Notification&) {
+        center.addObserver(notification::showHideToolbarButton, [this](const Notification&) {
             toolbarButton_->set_visible(!VLSettingsManager::sharedManager().hideToolbarButton());
         }));
 
@@ -220,9 +249,9 @@ void VLMainWindowController::windowDidLoad() {
 
     tabController_->setDelegate(this);
     open().push_back(this);
-    center.post("TitlebarVisibilityChangeNotification", {},
-                {{"TitlebarVisibility", std::any(settings.hideTitlebar())}});
-    if (auto visible = UserDefaults::standard().objectForKey("ToolbarVisible");
+    center.post(notification::titlebarVisibilityChange, {},
+                {{notification::titlebarVisibilityKey, std::any(settings.hideTitlebar())}});
+    if (auto visible = UserDefaults::standard().objectForKey(defaults_key::toolbarVisible);
         visible && UserDefaults::boolValue(*visible)) {
         tabController_->showToolbar();
     }
@@ -306,47 +335,22 @@ void VLMainWindowController::updateWindowColor() {
     if (!page) {
         return;
     }
-    struct Capture {
-        std::weak_ptr<void> alive;
-        VLMainWindowController* controller;
-    };
-    auto* capture = new Capture{life_.watch(), this};  // freed in the callback
-    webkit_web_view_get_snapshot(
-        page->webview().webView(), WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_NONE,
-        nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<Capture> capture(static_cast<Capture*>(data));
-            GErrorPtr error;
-            cairo_surface_t* surface =
-                webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.out());
-            if (capture->alive.expired()) {
-                if (surface) {
-                    cairo_surface_destroy(surface);
-                }
-                return;
-            }
-            // The colour of the page's top strip, in the middle; white without a bitmap.
-            Color color = Color::rgb(1, 1, 1, 1, Color::Space::SRGB);
-            if (surface && cairo_image_surface_get_width(surface) > 0 &&
-                cairo_image_surface_get_height(surface) > 1) {
-                cairo_surface_flush(surface);
-                const int x = cairo_image_surface_get_width(surface) / 2;
-                const unsigned char* row =
-                    cairo_image_surface_get_data(surface) + cairo_image_surface_get_stride(surface);
-                uint32_t pixel = reinterpret_cast<const uint32_t*>(row)[x];
-                double alpha = ((pixel >> 24) & 0xFF) / 255.0;
-                auto channel = [&](int shift) {
-                    double value = ((pixel >> shift) & 0xFF) / 255.0;
-                    return alpha > 0 ? std::min(1.0, value / alpha) : 1.0;
-                };
-                color = Color::rgb(channel(16), channel(8), channel(0), 1, Color::Space::SRGB);
-            }
-            if (surface) {
-                cairo_surface_destroy(surface);
-            }
-            capture->controller->applyWindowColor(color);
-        },
-        capture);
+    auto [callback, data] = async_.callback([this](GObject* source, GAsyncResult* result) {
+        GErrorPtr error;
+        cairo_surface_t* surface =
+            webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, error.out());
+        if (AsyncScope::failed(error.get(), "snapshot for the window colour") || !surface) {
+            return;  // the window keeps the colour it has
+        }
+        std::optional<Color> color = topStripColor(surface);
+        cairo_surface_destroy(surface);
+        if (color) {
+            applyWindowColor(*color);
+        }
+    });
+    webkit_web_view_get_snapshot(page->webview().webView(), WEBKIT_SNAPSHOT_REGION_VISIBLE,
+                                 WEBKIT_SNAPSHOT_OPTIONS_NONE, async_.cancellable(), callback,
+                                 data);
 }
 
 bool VLMainWindowController::windowShouldClose() {

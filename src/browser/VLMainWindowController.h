@@ -16,7 +16,7 @@
 #include "browser/VLTabViewController.h"
 #include "browser/VLTabViewControllerDelegate.h"
 #include "browser/VLURLBarField.h"
-#include "foundation/LifeToken.h"
+#include "foundation/AsyncScope.h"
 #include "foundation/NotificationCenter.h"
 
 // A main window's controller: applies the window settings at load, relays the tab controller's
@@ -35,6 +35,7 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
     static const std::vector<VLMainWindowController*>& openControllers();
     static VLMainWindowController* forWindow(const Gtk::Window* window);
     // The application's name for titles; the app installs it (the bundle's name until then).
+    // Hooks the application installs (AppDelegate::installHooks, src/app/AppDelegateHooks.cpp).
     static void setAppNameProvider(std::function<std::string()> provider);
     // What the application adds to every new main window (its menu bar); runs before it shows.
     static void setWindowDecorator(std::function<void(VLMainWindowController&)> decorate);
@@ -101,5 +102,5 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
     bool toolbarVisible_ = true;
     bool closed_ = false;
     std::vector<NotificationCenter::Observer> observers_;
-    LifeToken life_;
+    AsyncScope async_;
 };

@@ -9,7 +9,9 @@
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
 #include "browser/WindowRules.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/UserDefaults.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
@@ -38,28 +40,30 @@ VLTabViewController::VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookm
         observers_.push_back(center.addObserver(
             name, [this, command](const Notification&) { forwardToSelected(command); }));
     };
-    forward("reload", &VLWebViewController::refresh);
-    forward("stop", &VLWebViewController::stop);
-    forward("printpage", &VLWebViewController::printWebView);
-    forward("zoomin", &VLWebViewController::zoomIn);
-    forward("zoomout", &VLWebViewController::zoomOut);
-    forward("resetzoom", &VLWebViewController::resetZoom);
+    forward(notification::reload, &VLWebViewController::refresh);
+    forward(notification::stop, &VLWebViewController::stop);
+    forward(notification::printpage, &VLWebViewController::printWebView);
+    forward(notification::zoomin, &VLWebViewController::zoomIn);
+    forward(notification::zoomout, &VLWebViewController::zoomOut);
+    forward(notification::resetzoom, &VLWebViewController::resetZoom);
     // The "can" questions carry no answer back; asking changes nothing.
-    for (const char* question : {"canzoomin", "canzoomout", "canresetzoom"}) {
+    for (const char* question :
+         {notification::canzoomin, notification::canzoomout, notification::canresetzoom}) {
         observers_.push_back(center.addObserver(question, [](const Notification&) {}));
     }
     // The link opens in the window of the page it was chosen in, once.
-    observers_.push_back(center.addObserver("Open Link In New Tab", [this](const Notification& n) {
-        auto url = n.info<std::string>("url");
-        auto from = n.objectAs<VLWebView*>();
-        if (!url || !from || !holdsWebView(*from)) {
-            return;
-        }
-        addNewTab();
-        openUrl(*url);
-    }));
+    observers_.push_back(
+        center.addObserver(notification::openLinkInNewTab, [this](const Notification& n) {
+            auto url = n.info<std::string>(notification::urlKey);
+            auto from = n.objectAs<VLWebView*>();
+            if (!url || !from || !holdsWebView(*from)) {
+                return;
+            }
+            addNewTab();
+            openUrl(*url);
+        }));
     observers_.push_back(center.addObserver(
-        "showBookmark", [this](const Notification&) { showBookmarkNotification(); }));
+        notification::showBookmark, [this](const Notification&) { showBookmarkNotification(); }));
 
     updateTabBar();
     showBookmarkNotification();
@@ -79,9 +83,9 @@ VLTabViewController::~VLTabViewController() {
 std::unique_ptr<VLWebViewController> VLTabViewController::createWebViewController() {
     auto controller = std::make_unique<VLWebViewController>();
     controller->setDelegate(this);
-    const std::string key =
-        WindowRules::userAgentKeyForNewPage(VLBehaviorManager::sharedManager().mobileVersion(),
-                                            UserDefaults::standard().stringForKey("lastUserAnget"));
+    const std::string key = WindowRules::userAgentKeyForNewPage(
+        VLBehaviorManager::sharedManager().mobileVersion(),
+        UserDefaults::standard().stringForKey(defaults_key::lastUserAnget));
     const auto& agents = VLWebManager::sharedManager().userAgents();
     if (auto it = agents.find(key); it != agents.end()) {
         controller->setCustomUserAgent(it->second);
@@ -341,14 +345,14 @@ void VLTabViewController::releaseAllWebViews() {
 }
 
 void VLTabViewController::showToolbar() {
-    UserDefaults::standard().setBool("ToolbarVisible", true);
+    UserDefaults::standard().setBool(defaults_key::toolbarVisible, true);
     if (delegate_) {
         delegate_->toolbarVisibilityChanged(true);
     }
 }
 
 void VLTabViewController::hideToolbar() {
-    UserDefaults::standard().setBool("ToolbarVisible", false);
+    UserDefaults::standard().setBool(defaults_key::toolbarVisible, false);
     if (delegate_) {
         delegate_->toolbarVisibilityChanged(false);
     }

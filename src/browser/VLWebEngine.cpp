@@ -66,17 +66,15 @@ void VLWebEngine::setCookieAcceptPolicy(unsigned long policy) {
 }
 
 void VLWebEngine::clearCache() {
+    auto [callback, data] = async_.callback([](GObject* source, GAsyncResult* result) {
+        GErrorPtr error;
+        webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result,
+                                                 error.out());
+        AsyncScope::failed(error.get(), "clearing the web cache");
+    });
     webkit_website_data_manager_clear(
         dataManager_.get(),
         static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE |
                                             WEBKIT_WEBSITE_DATA_MEMORY_CACHE),
-        0, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer) {
-            GErrorPtr error;
-            if (!webkit_website_data_manager_clear_finish(WEBKIT_WEBSITE_DATA_MANAGER(source),
-                                                          result, error.out())) {
-                Log::print("cannot clear the web cache: ", error.message());
-            }
-        },
-        nullptr);
+        0, async_.cancellable(), callback, data);
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "foundation/AsyncScope.h"
 #include "foundation/GObjectPtr.h"
 
 // The web engine every page shares: one website data manager (data under the settings folder,
@@ -35,4 +36,5 @@ class VLWebEngine {
     std::string dataFolder_;
     GObjectPtr<WebKitWebsiteDataManager> dataManager_;
     GObjectPtr<WebKitWebContext> context_;
+    AsyncScope async_;
 };

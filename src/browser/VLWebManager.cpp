@@ -16,6 +16,7 @@
 #include "foundation/MainThread.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "stores/VLSettingsManager.h"
 
 namespace {
@@ -101,7 +102,7 @@ void VLWebManager::saveEngineDownload(WebKitDownload* download, const std::strin
             webkit_download_set_destination(kept.get(), uri.get());
             downloadQueue_->addDownloadOperation(
                 std::make_shared<EngineDownloadOperation>(kept.get(), *path, fileName));
-            NotificationCenter::defaultCenter().post("downloadAdd");
+            NotificationCenter::defaultCenter().post(notification::downloadAdd);
         });
 }
 
@@ -109,24 +110,16 @@ void VLWebManager::queueDownload(const std::string& path, const std::string& url
                                  const std::string& fileName, const std::string& userAgent) {
     // The transfer carries the page's cookies: copy the engine's cookies for the address into
     // the download jar first.
-    webkit_cookie_manager_get_cookies(
-        VLWebEngine::shared().cookieManager(), url.c_str(), nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            std::unique_ptr<std::function<void(GList*)>> next(
-                static_cast<std::function<void(GList*)>*>(data));
+    auto [callback, data] = async_.callback(
+        [this, path, url, fileName, userAgent](GObject* source, GAsyncResult* result) {
             GErrorPtr error;
             GList* cookies = webkit_cookie_manager_get_cookies_finish(WEBKIT_COOKIE_MANAGER(source),
                                                                       result, error.out());
-            if (error) {
-                Log::print("download without the page's cookies: ", error.message());
-            }
-            (*next)(cookies);
-            g_list_free_full(cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
-        },
-        new std::function<void(GList*)>([this, path, url, fileName, userAgent](GList* cookies) {
+            AsyncScope::failed(error.get(), "reading the page's cookies for a download");
             for (GList* node = cookies; node; node = node->next) {
                 DownloadCookieJar::add(static_cast<SoupCookie*>(node->data));
             }
+            g_list_free_full(cookies, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
             auto operation = std::make_shared<VLDownloadOperation>();
             operation->setPath(path);
             operation->setUrl(url);
@@ -135,8 +128,10 @@ void VLWebManager::queueDownload(const std::string& path, const std::string& url
             }
             operation->setFileName(fileName);
             downloadQueue_->addDownloadOperation(operation);
-            NotificationCenter::defaultCenter().post("downloadAdd");
-        }));
+            NotificationCenter::defaultCenter().post(notification::downloadAdd);
+        });
+    webkit_cookie_manager_get_cookies(VLWebEngine::shared().cookieManager(), url.c_str(),
+                                      async_.cancellable(), callback, data);
 }
 
 void VLWebManager::storeCookies(const std::string& responseUrl, const std::string& pageUrl,

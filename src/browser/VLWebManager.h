@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/AsyncScope.h"
 #include "foundation/NoDestructor.h"
 
 #include <map>
@@ -48,4 +49,5 @@ class VLWebManager {
     std::map<std::string, std::string> userAgents_;
     std::string webkitVersion_;
     std::unique_ptr<VLDownloadQueue> downloadQueue_;
+    AsyncScope async_;
 };

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "foundation/AsyncScope.h"
 #include "foundation/GObjectPtr.h"
 #include "foundation/LifeToken.h"
 
@@ -55,6 +56,7 @@ class VLWebView {
     void removeAllHighlights();
 
     // What clearing autofill state means; installed by the autofill handler.
+    // Installed by the autofill handler when it starts.
     static void setClearLoginDataHook(std::function<void(VLWebView&)> hook);
     static void clearLoginData(VLWebView& view);
     // How the page opens an address in a new page (the page controller's new-window path).
@@ -78,4 +80,5 @@ class VLWebView {
     std::optional<std::string> appPageRequest_;
     std::function<void(const std::string&)> openInNewPage_;
     LifeToken life_;
+    AsyncScope async_;
 };

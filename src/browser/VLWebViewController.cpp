@@ -13,6 +13,7 @@
 #include "browser/VLWebViewControllerDelegate.h"
 #include "browser/WelcomePage.h"
 #include "foundation/Log.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/TypedAddress.h"
 #include "rules/VLScriptsManager.h"
 #include "stores/VLBehaviorManager.h"
@@ -22,8 +23,6 @@
 #include "stores/VLWebPageZoomManager.h"
 
 namespace {
-constexpr const char* kControllerKey = "sitebox-page-controller";
-
 // Reports of the app's own page script reach the controller of the page that sent them.
 void routeNavigationReports() {
     static bool routed = false;
@@ -106,36 +105,37 @@ void VLWebViewController::viewDidLoad() {
     auto observe = [&](const char* name, std::function<void(const Notification&)> handler) {
         observers_.push_back(center.addObserver(name, std::move(handler)));
     };
-    observe("changeUserAnget", [this](const Notification& n) {
+    observe(notification::changeUserAnget, [this](const Notification& n) {
         if (auto key = n.objectAs<std::string>()) {
             agentClick(*key);
         }
     });
-    observe("refreshFont", [this](const Notification& n) {
+    observe(notification::refreshFont, [this](const Notification& n) {
         if (auto font = n.objectAs<FontSpec>()) {
             loadFont(*font);
         } else {
             refresh();
         }
     });
-    observe("enablePlugins", [](const Notification&) {
+    observe(notification::enablePlugins, [](const Notification&) {
         // Browser plug-ins no longer exist in the engine; the switch has nothing to turn on.
     });
-    observe("enableJavaScript", [this](const Notification&) { applyPreferences(); });
-    observe("blockPopupWindoww", [this](const Notification&) { applyPreferences(); });
-    observe("hideProgressBar", [](const Notification&) {
+    observe(notification::enableJavaScript, [this](const Notification&) { applyPreferences(); });
+    observe(notification::blockPopupWindoww, [this](const Notification&) { applyPreferences(); });
+    observe(notification::hideProgressBar, [](const Notification&) {
         // Read again at the start of every navigation.
     });
-    observe("blockAds", [this](const Notification&) {
+    observe(notification::blockAds, [this](const Notification&) {
         if (VLSettingsManager::sharedManager().blockAds()) {
             addContentBlocker();
         } else {
             removeContentBlocker();
         }
     });
-    observe("requestDesktopVersion", [this](const Notification&) { setDesktopAgent(); });
-    observe("requestMobileVersion", [this](const Notification&) { setMobileAgent(); });
-    observe("RefreshTimeIntervalChangeNotification",
+    observe(notification::requestDesktopVersion,
+            [this](const Notification&) { setDesktopAgent(); });
+    observe(notification::requestMobileVersion, [this](const Notification&) { setMobileAgent(); });
+    observe(notification::refreshTimeIntervalChange,
             [this](const Notification&) { restartRefreshTimer(); });
 }
 

@@ -107,14 +107,30 @@ class VLWebViewController {
     // What the app's script in the page reported (a link, a form, a gesture).
     void noteNavigationReport(const nlohmann::json& report);
 
-    // The whitelist judgement and download choice of a response, and the new-page paths; the
-    // engine's signal handlers call these (public so the policy file can reach them).
+  private:
+    // The engine's signals, one handler each.
+    static void loadChanged(WebKitWebView*, WebKitLoadEvent event, VLWebViewController* self);
+    static gboolean loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri, GError* error,
+                               VLWebViewController* self);
+    static void insecureContentDetected(WebKitWebView*, int, VLWebViewController* self);
+    static void progressChanged(WebKitWebView* view, GParamSpec*, VLWebViewController* self);
+    static void titleChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
+    static void loadingChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
+    static void faviconChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
+    static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                 WebKitPolicyDecisionType type, VLWebViewController* self);
+    static GtkWidget* createRequested(WebKitWebView*, WebKitNavigationAction* action,
+                                      VLWebViewController* self);
+    static void closeRequested(WebKitWebView*, VLWebViewController* self);
+
+    // The whitelist judgement and download choice of a response, and the new-page paths.
     bool decideNavigationAction(WebKitPolicyDecision* decision, bool newWindow);
     bool decideResponse(WebKitResponsePolicyDecision* decision);
     GtkWidget* createWebView(WebKitNavigationAction* action);
     void openInNewPage(const std::string& url);
 
-  private:
+    // Object data on the web view naming its controller.
+    static constexpr const char* kControllerKey = "sitebox-page-controller";
     struct NewWindowTag {};
     VLWebViewController(NewWindowTag, VLWebViewController& opener);
 

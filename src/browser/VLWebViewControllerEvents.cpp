@@ -12,84 +12,83 @@
 #include "browser/VLWebViewControllerDelegate.h"
 #include "foundation/Log.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
 #include "stores/VLWebPageZoomManager.h"
 
-namespace {
-constexpr const char* kControllerKey = "sitebox-page-controller";
-
-VLWebViewController* self(gpointer data) {
-    return static_cast<VLWebViewController*>(data);
-}
-}  // namespace
-
 void VLWebViewController::connectSignals() {
     WebKitWebView* view = webview_->webView();
     g_object_set_data(G_OBJECT(view), kControllerKey, this);
-    g_signal_connect(view, "load-changed",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent event, gpointer data) {
-                         self(data)->onLoadChanged(event);
-                     }),
-                     this);
-    g_signal_connect(view, "load-failed",
-                     G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* failingUri,
-                                    GError* error, gpointer data) -> gboolean {
-                         return self(data)->onLoadFailed(failingUri ? failingUri : "", error);
-                     }),
-                     this);
+    g_signal_connect(view, "load-changed", G_CALLBACK(loadChanged), this);
+    g_signal_connect(view, "load-failed", G_CALLBACK(loadFailed), this);
     // Engines since 2.46 block or upgrade mixed content and no longer send this; older ones do.
-    g_signal_connect(
-        view, "insecure-content-detected",
-        G_CALLBACK(+[](WebKitWebView*, int, gpointer data) { self(data)->onInsecureContent(); }),
-        this);
-    g_signal_connect(
-        view, "notify::estimated-load-progress",
-        G_CALLBACK(+[](WebKitWebView* view, GParamSpec*, gpointer data) {
-            self(data)->progress().setValue(webkit_web_view_get_estimated_load_progress(view));
-        }),
-        this);
-    g_signal_connect(view, "notify::title", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
-                         self(data)->onTitleChanged();
-                     }),
-                     this);
-    g_signal_connect(
-        view, "notify::is-loading",
-        G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) { self(data)->onLoadingChanged(); }),
-        this);
-    g_signal_connect(view, "notify::favicon", G_CALLBACK(+[](GObject*, GParamSpec*, gpointer data) {
-                         self(data)->onFaviconChanged();
-                     }),
-                     this);
-    g_signal_connect(
-        view, "decide-policy",
-        G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* decision,
-                       WebKitPolicyDecisionType type, gpointer data) -> gboolean {
-            switch (type) {
-                case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
-                    return self(data)->decideNavigationAction(decision, false);
-                case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
-                    return self(data)->decideNavigationAction(decision, true);
-                case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
-                    return self(data)->decideResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
-                default:
-                    return FALSE;
-            }
-        }),
-        this);
-    g_signal_connect(
-        view, "create",
-        G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction* action,
-                       gpointer data) -> GtkWidget* { return self(data)->createWebView(action); }),
-        this);
-    g_signal_connect(view, "close", G_CALLBACK(+[](WebKitWebView*, gpointer data) {
-                         VLWebViewController* controller = self(data);
-                         if (controller->delegate()) {
-                             controller->delegate()->closeTab(*controller);
-                         }
-                     }),
-                     this);
+    g_signal_connect(view, "insecure-content-detected", G_CALLBACK(insecureContentDetected), this);
+    g_signal_connect(view, "notify::estimated-load-progress", G_CALLBACK(progressChanged), this);
+    g_signal_connect(view, "notify::title", G_CALLBACK(titleChanged), this);
+    g_signal_connect(view, "notify::is-loading", G_CALLBACK(loadingChanged), this);
+    g_signal_connect(view, "notify::favicon", G_CALLBACK(faviconChanged), this);
+    g_signal_connect(view, "decide-policy", G_CALLBACK(decidePolicy), this);
+    g_signal_connect(view, "create", G_CALLBACK(createRequested), this);
+    g_signal_connect(view, "close", G_CALLBACK(closeRequested), this);
     webview_->setOpenInNewPage([this](const std::string& url) { openInNewPage(url); });
+}
+
+void VLWebViewController::loadChanged(WebKitWebView*, WebKitLoadEvent event,
+                                      VLWebViewController* self) {
+    self->onLoadChanged(event);
+}
+
+gboolean VLWebViewController::loadFailed(WebKitWebView*, WebKitLoadEvent, gchar* failingUri,
+                                         GError* error, VLWebViewController* self) {
+    return self->onLoadFailed(failingUri ? failingUri : "", error);
+}
+
+void VLWebViewController::insecureContentDetected(WebKitWebView*, int, VLWebViewController* self) {
+    self->onInsecureContent();
+}
+
+void VLWebViewController::progressChanged(WebKitWebView* view, GParamSpec*,
+                                          VLWebViewController* self) {
+    self->progress_.setValue(webkit_web_view_get_estimated_load_progress(view));
+}
+
+void VLWebViewController::titleChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self) {
+    self->onTitleChanged();
+}
+
+void VLWebViewController::loadingChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self) {
+    self->onLoadingChanged();
+}
+
+void VLWebViewController::faviconChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self) {
+    self->onFaviconChanged();
+}
+
+gboolean VLWebViewController::decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                           WebKitPolicyDecisionType type,
+                                           VLWebViewController* self) {
+    switch (type) {
+        case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
+            return self->decideNavigationAction(decision, false);
+        case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+            return self->decideNavigationAction(decision, true);
+        case WEBKIT_POLICY_DECISION_TYPE_RESPONSE:
+            return self->decideResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
+        default:
+            return FALSE;
+    }
+}
+
+GtkWidget* VLWebViewController::createRequested(WebKitWebView*, WebKitNavigationAction* action,
+                                                VLWebViewController* self) {
+    return self->createWebView(action);
+}
+
+void VLWebViewController::closeRequested(WebKitWebView*, VLWebViewController* self) {
+    if (self->delegate_) {
+        self->delegate_->closeTab(*self);
+    }
 }
 
 void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
@@ -215,7 +214,7 @@ void VLWebViewController::onLoadingChanged() {
     if (delegate_) {
         delegate_->didChangeLoadStatus(*this, webkit_web_view_is_loading(webview_->webView()));
     }
-    NotificationCenter::defaultCenter().post("UpdateWindowBackgroundColorNotification");
+    NotificationCenter::defaultCenter().post(notification::updateWindowBackgroundColor);
 }
 
 void VLWebViewController::onFaviconChanged() {

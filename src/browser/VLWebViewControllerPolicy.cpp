@@ -10,7 +10,7 @@
 #include "browser/VLWebViewControllerDelegate.h"
 #include "browser/Workspace.h"
 #include "foundation/Log.h"
-#include "maintenance/AlertDialog.h"
+#include "maintenance_ui/AlertDialog.h"
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLSettingsManager.h"

@@ -9,6 +9,7 @@
 #include "foundation/GObjectPtr.h"
 #include "foundation/Log.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/TypedAddress.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLSettingsManager.h"
@@ -109,7 +110,8 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
         settings.setUrl(TypedAddress::withScheme(choice->homePage));
         settings.setEnableJavaScript(choice->javaScript);
         settings.saveSettings();
-        NotificationCenter::defaultCenter().post("enableJavaScript", choice->javaScript);
+        NotificationCenter::defaultCenter().post(notification::enableJavaScript,
+                                                 choice->javaScript);
         auto home = settings.getMainUrl();
         answer(request, WelcomePage::goingHomePage(home ? home->absoluteString()
                                                         : std::string(WelcomePage::kUrl)));

@@ -117,17 +117,14 @@ void ServiceDelegate::notificationAction(const std::string& sender,
     VariantRef action = WireValue::optionalString(actionIdentifier);
     VariantRef notification = WireValue::string(identifier);
     GVariant* fields[] = {action.get(), notification.get()};
-    g_dbus_connection_call(
-        connection_.get(), sender.c_str(), CorvaInterfaces::kInterfaceObjectPath,
-        CorvaInterfaces::kInterfaceInterface, "notificationAction", g_variant_new_tuple(fields, 2),
-        nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer) {
-            GErrorPtr error;
-            VariantRef answer = VariantRef::adopt(
-                g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
-            if (!answer) {
-                Log::print("notificationAction could not reach the shell: ", error.message());
-            }
-        },
-        nullptr);
+    auto [callback, data] = async_.callback([](GObject* source, GAsyncResult* result) {
+        GErrorPtr error;
+        VariantRef answer = VariantRef::adopt(
+            g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, error.out()));
+        AsyncScope::failed(error.get(), "notificationAction to the shell");
+    });
+    g_dbus_connection_call(connection_.get(), sender.c_str(), CorvaInterfaces::kInterfaceObjectPath,
+                           CorvaInterfaces::kInterfaceInterface, "notificationAction",
+                           g_variant_new_tuple(fields, 2), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                           -1, async_.cancellable(), callback, data);
 }

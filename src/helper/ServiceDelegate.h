@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "foundation/AsyncScope.h"
 #include "foundation/GObjectPtr.h"
 
 class CorvaHelper;
@@ -39,4 +40,5 @@ class ServiceDelegate {
     GObjectPtr<GDBusConnection> connection_;
     CorvaHelper* helper_ = nullptr;
     guint registration_ = 0;
+    AsyncScope async_;
 };

@@ -3,20 +3,26 @@
 #include "foundation/JsonValue.h"
 #include "foundation/Log.h"
 
+// The keys of a rule in userscripts.json and userstyles.json.
+namespace key {
+constexpr const char* pattern = "pattern";
+constexpr const char* script = "script";
+}  // namespace key
+
 std::optional<VLRule> VLRule::initWithDictionary(const nlohmann::json& dictionary) {
     std::optional<std::string> name = json_value::string(dictionary, "name");
     if (!name) {
         return std::nullopt;
     }
     VLRule rule(*name, readState(dictionary, *name));
-    if (const nlohmann::json* script = json_value::member(dictionary, "script")) {
+    if (const nlohmann::json* script = json_value::member(dictionary, key::script)) {
         if (script->is_string()) {
             rule.script_ = script->get<std::string>();
         } else {
             Log::print("rule \"", *name, "\": \"script\" is not a string; no text");
         }
     }
-    const nlohmann::json* patterns = json_value::member(dictionary, "pattern");
+    const nlohmann::json* patterns = json_value::member(dictionary, key::pattern);
     if (!patterns) {
         return rule;
     }
@@ -42,9 +48,9 @@ nlohmann::json VLRule::toDictionary() const {
     for (const auto& [name, pattern] : patterns_) {
         patterns[name] = pattern.toDictionary();
     }
-    nlohmann::json dictionary = {{"name", name_}, {"state", state_}, {"pattern", patterns}};
+    nlohmann::json dictionary = {{"name", name_}, {"state", state_}, {key::pattern, patterns}};
     if (script_) {
-        dictionary["script"] = *script_;
+        dictionary[key::script] = *script_;
     }
     return dictionary;
 }

@@ -11,6 +11,14 @@
 #include "rules/UrlPattern.h"
 #include "stores/VLFileManager.h"
 
+// The keys of whitelist.json, spelled as stored.
+namespace key {
+constexpr const char* allowAll = "allowAll";
+constexpr const char* allowPatterns = "allowPatterns";
+constexpr const char* allowSubdomains = "allowSubdomains";
+constexpr const char* pattern = "pattern";
+}  // namespace key
+
 namespace {
 std::vector<std::string_view> splitAtDots(std::string_view text) {
     std::vector<std::string_view> labels;
@@ -78,10 +86,10 @@ void VLWhiteListManager::loadPatterns() {
         }
         return flag.value_or(false);
     };
-    allowAll_ = readBool("allowAll");
-    allowPatterns_ = readBool("allowPatterns");
-    allowSubdomains_ = readBool("allowSubdomains");
-    const nlohmann::json* list = json_value::member(object, "pattern");
+    allowAll_ = readBool(key::allowAll);
+    allowPatterns_ = readBool(key::allowPatterns);
+    allowSubdomains_ = readBool(key::allowSubdomains);
+    const nlohmann::json* list = json_value::member(object, key::pattern);
     if (!list) {
         return;
     }
@@ -101,10 +109,10 @@ void VLWhiteListManager::loadPatterns() {
 }
 
 bool VLWhiteListManager::savePatterns() {
-    nlohmann::json object = {{"allowAll", allowAll_},
-                             {"allowPatterns", allowPatterns_},
-                             {"pattern", patterns_},
-                             {"allowSubdomains", allowSubdomains_}};
+    nlohmann::json object = {{key::allowAll, allowAll_},
+                             {key::allowPatterns, allowPatterns_},
+                             {key::pattern, patterns_},
+                             {key::allowSubdomains, allowSubdomains_}};
     if (std::string error = JsonFile::save(getPath(), object); !error.empty()) {
         Log::print("not saved: ", error);
         return false;

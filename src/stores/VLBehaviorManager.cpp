@@ -3,6 +3,22 @@
 #include "foundation/JsonValue.h"
 #include "foundation/Log.h"
 
+// The keys of behavior.json, spelled as stored.
+namespace key {
+constexpr const char* popoverHKey = "POPOVER_H_KEY";
+constexpr const char* popoverWKey = "POPOVER_W_KEY";
+constexpr const char* autoRefreshTheViewOnLoad = "autoRefreshTheViewOnLoad";
+constexpr const char* closeApplication = "closeApplication";
+constexpr const char* openDefaultLinkInNewTab = "openDefaultLinkInNewTab";
+constexpr const char* openLinksKey = "openLinksKey";
+constexpr const char* openOtherWindowInBackground = "openOtherWindowInBackground";
+constexpr const char* openTabWindow = "openTabWindow";
+constexpr const char* restoreWindowsAndTabs = "restoreWindowsAndTabs";
+constexpr const char* statusBarKey = "statusBarKey";
+constexpr const char* warnWindowsClose = "warnWindowsClose";
+constexpr const char* windowAllSpace = "windowAllSpace";
+}  // namespace key
+
 namespace {
 constexpr unsigned long kMinimumPopOverSide = 50;
 constexpr unsigned long kDefaultPopOverSide = 400;
@@ -22,19 +38,19 @@ bool VLBehaviorManager::flag(const char* key) const {
 }
 
 void VLBehaviorManager::loadValues() {
-    closeApplication_ = flag("closeApplication");
-    windowAllSpace_ = flag("windowAllSpace");
+    closeApplication_ = flag(key::closeApplication);
+    windowAllSpace_ = flag(key::windowAllSpace);
     mobileVersion_ = flag("mobileVersion");
-    openTabInsteadWindow_ = flag("openTabWindow");
-    openOtherAppInBackground_ = flag("openOtherWindowInBackground");
-    openDefaultLinkInNewTab_ = flag("openDefaultLinkInNewTab");
-    autoRefreshTheViewOnLoad_ = flag("autoRefreshTheViewOnLoad");
-    restoreWindowsAndTabs_ = flag("restoreWindowsAndTabs");
-    warnCloseWindows_ = flag("warnWindowsClose");
-    setStatusBarMode(flag("statusBarKey"));
+    openTabInsteadWindow_ = flag(key::openTabWindow);
+    openOtherAppInBackground_ = flag(key::openOtherWindowInBackground);
+    openDefaultLinkInNewTab_ = flag(key::openDefaultLinkInNewTab);
+    autoRefreshTheViewOnLoad_ = flag(key::autoRefreshTheViewOnLoad);
+    restoreWindowsAndTabs_ = flag(key::restoreWindowsAndTabs);
+    warnCloseWindows_ = flag(key::warnWindowsClose);
+    setStatusBarMode(flag(key::statusBarKey));
 
-    auto links = json_value::unsignedInteger(json_, "openLinksKey");
-    warnWrongType(json_, "openLinksKey", links.has_value());
+    auto links = json_value::unsignedInteger(json_, key::openLinksKey);
+    warnWrongType(json_, key::openLinksKey, links.has_value());
     openLinksIn_ = static_cast<unsigned long>(links.value_or(0));
 
     // A negative side counts as too small rather than as a huge unsigned number.
@@ -45,8 +61,8 @@ void VLBehaviorManager::loadValues() {
         return v < static_cast<long long>(kMinimumPopOverSide) ? kDefaultPopOverSide
                                                                : static_cast<unsigned long>(v);
     };
-    setPopOverWidth(side("POPOVER_W_KEY"));
-    setPopOverHeight(side("POPOVER_H_KEY"));
+    setPopOverWidth(side(key::popoverWKey));
+    setPopOverHeight(side(key::popoverHKey));
 }
 
 void VLBehaviorManager::updateToNewFormat() {
@@ -65,61 +81,61 @@ bool VLBehaviorManager::save() {
 
 void VLBehaviorManager::setCloseApplication(bool value) {
     closeApplication_ = value;
-    json_["closeApplication"] = value;
+    json_[key::closeApplication] = value;
 }
 
 void VLBehaviorManager::setWindowAllSpace(bool value) {
     windowAllSpace_ = value;
-    json_["windowAllSpace"] = value;
+    json_[key::windowAllSpace] = value;
 }
 
 void VLBehaviorManager::setOpenTabInsteadWindow(bool value) {
     openTabInsteadWindow_ = value;
-    json_["openTabWindow"] = value;
+    json_[key::openTabWindow] = value;
 }
 
 void VLBehaviorManager::setOpenOtherAppInBackground(bool value) {
     openOtherAppInBackground_ = value;
     openTabInsteadWindow_ = true;
-    json_["openOtherWindowInBackground"] = value;
+    json_[key::openOtherWindowInBackground] = value;
 }
 
 void VLBehaviorManager::setOpenDefaultLinkInNewTab(bool value) {
     openDefaultLinkInNewTab_ = value;
-    json_["openDefaultLinkInNewTab"] = value;
+    json_[key::openDefaultLinkInNewTab] = value;
 }
 
 void VLBehaviorManager::setAutoRefreshTheViewOnLoad(bool value) {
     autoRefreshTheViewOnLoad_ = value;
-    json_["autoRefreshTheViewOnLoad"] = value;
+    json_[key::autoRefreshTheViewOnLoad] = value;
 }
 
 void VLBehaviorManager::setRestoreWindowsAndTabs(bool value) {
     restoreWindowsAndTabs_ = value;
-    json_["restoreWindowsAndTabs"] = value;
+    json_[key::restoreWindowsAndTabs] = value;
 }
 
 void VLBehaviorManager::setWarnCloseWindows(bool value) {
     warnCloseWindows_ = value;
-    json_["warnWindowsClose"] = value;
+    json_[key::warnWindowsClose] = value;
 }
 
 void VLBehaviorManager::setStatusBarMode(bool value) {
     statusBarMode_ = value;
-    json_["statusBarKey"] = value;
+    json_[key::statusBarKey] = value;
 }
 
 void VLBehaviorManager::setOpenLinksIn(unsigned long value) {
     openLinksIn_ = value;
-    json_["openLinksKey"] = value;
+    json_[key::openLinksKey] = value;
 }
 
 void VLBehaviorManager::setPopOverWidth(unsigned long value) {
     popOverWidth_ = value;
-    json_["POPOVER_W_KEY"] = value;
+    json_[key::popoverWKey] = value;
 }
 
 void VLBehaviorManager::setPopOverHeight(unsigned long value) {
     popOverHeight_ = value;
-    json_["POPOVER_H_KEY"] = value;
+    json_[key::popoverHKey] = value;
 }

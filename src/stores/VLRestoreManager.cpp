@@ -5,6 +5,11 @@
 
 #include "foundation/Log.h"
 
+// The keys of restore.json, spelled as stored.
+namespace key {
+constexpr const char* windowFrame = "windowFrame";
+}  // namespace key
+
 namespace {
 // The position of "window<N>", or nothing for other keys.
 std::optional<unsigned long> windowPosition(const std::string& key) {
@@ -108,7 +113,7 @@ std::optional<std::string> VLRestoreManager::windowsFrameString(const std::strin
     if (!entry) {
         return std::nullopt;
     }
-    auto it = entry->find("windowFrame");
+    auto it = entry->find(key::windowFrame);
     if (it == entry->end() || !it->is_string()) {
         return std::nullopt;
     }
@@ -129,7 +134,7 @@ void VLRestoreManager::setWindowFrameString(const std::string& frame, const std:
         return;
     }
     if (nlohmann::json* entry = getWindowDictionaryForKey(key)) {
-        (*entry)["windowFrame"] = frame;
+        (*entry)[key::windowFrame] = frame;
     }
 }
 

@@ -4,20 +4,53 @@
 #include <cstdint>
 
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Files.h"
 #include "foundation/JsonFile.h"
 #include "foundation/JsonValue.h"
 #include "foundation/Log.h"
-#include "foundation/TypedAddress.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/NotificationNames.h"
 #include "foundation/Paths.h"
+#include "foundation/TypedAddress.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/ColorString.h"
 #include "maintenance/IcnsWriter.h"
 #include "maintenance/Image.h"
 #include "maintenance/VellError.h"
 #include "stores/VLFileManager.h"
+
+// The keys of settings.json, spelled as stored (misspellings included).
+namespace key {
+constexpr const char* mainUrl = "main_url";
+constexpr const char* openEmptyPage = "openEmptyPage;";
+constexpr const char* downloads = "downloads";
+constexpr const char* fontName = "fontName";
+constexpr const char* fontSize = "fontSize";
+constexpr const char* windowColor = "windowColor";
+constexpr const char* autowindowColor = "autowindowColor";
+constexpr const char* windowOpacityKey = "windowOpacityKey";
+constexpr const char* windowLevelKey = "windowLevelKey";
+constexpr const char* windowHasShadow = "windowHasShadow";
+constexpr const char* hideTitle = "hideTitle";
+constexpr const char* hideTitleIcon = "hideTitleIcon";
+constexpr const char* hideTitlebar = "hideTitlebar";
+constexpr const char* hideToolbarButton = "hideToolbarButton";
+constexpr const char* hidePreferences = "hidePreferences";
+constexpr const char* hideProgressBar = "hideProgressBar";
+constexpr const char* enablePlugins = "enablePlugins";
+constexpr const char* enableJavaScript = "enableJavaScript";
+constexpr const char* blockPopupWindoww = "blockPopupWindoww";
+constexpr const char* blockAds = "blockAds";
+constexpr const char* allowCookies = "allowCookies";
+constexpr const char* selectNewTab = "selectNewTab";
+constexpr const char* returnToPrior = "returnToPrior";
+constexpr const char* confirmBeforeTabsClose = "confirmBeforeTabsClose";
+constexpr const char* showBookmark = "showBookmark";
+constexpr const char* appearance = "appearance";
+constexpr const char* refreshTimeInterval = "refreshTimeInterval";
+}  // namespace key
 
 namespace {
 VLSettingsManager::ShortcutBinder& shortcutBinder() {
@@ -38,33 +71,33 @@ struct KeySpec {
 };
 
 constexpr KeySpec kKeys[] = {
-    {"main_url", Kind::String},
-    {"openEmptyPage;", Kind::Number},
-    {"downloads", Kind::String},
-    {"fontName", Kind::String},
-    {"fontSize", Kind::Number},
-    {"windowColor", Kind::String},
-    {"autowindowColor", Kind::Boolean},
-    {"windowOpacityKey", Kind::Number},
-    {"windowLevelKey", Kind::Number},
-    {"windowHasShadow", Kind::Boolean},
-    {"hideTitle", Kind::Boolean},
-    {"hideTitleIcon", Kind::Boolean},
-    {"hideTitlebar", Kind::Boolean},
-    {"hideToolbarButton", Kind::Boolean},
-    {"hidePreferences", Kind::Boolean},
-    {"hideProgressBar", Kind::Boolean},
-    {"enablePlugins", Kind::Boolean},
-    {"enableJavaScript", Kind::Boolean},
-    {"blockPopupWindoww", Kind::Boolean},
-    {"blockAds", Kind::Boolean},
-    {"allowCookies", Kind::Number},
-    {"selectNewTab", Kind::Boolean},
-    {"returnToPrior", Kind::Boolean},
-    {"confirmBeforeTabsClose", Kind::Boolean},
-    {"showBookmark", Kind::Boolean},
-    {"appearance", Kind::Number},
-    {"refreshTimeInterval", Kind::Number},
+    {key::mainUrl, Kind::String},
+    {key::openEmptyPage, Kind::Number},
+    {key::downloads, Kind::String},
+    {key::fontName, Kind::String},
+    {key::fontSize, Kind::Number},
+    {key::windowColor, Kind::String},
+    {key::autowindowColor, Kind::Boolean},
+    {key::windowOpacityKey, Kind::Number},
+    {key::windowLevelKey, Kind::Number},
+    {key::windowHasShadow, Kind::Boolean},
+    {key::hideTitle, Kind::Boolean},
+    {key::hideTitleIcon, Kind::Boolean},
+    {key::hideTitlebar, Kind::Boolean},
+    {key::hideToolbarButton, Kind::Boolean},
+    {key::hidePreferences, Kind::Boolean},
+    {key::hideProgressBar, Kind::Boolean},
+    {key::enablePlugins, Kind::Boolean},
+    {key::enableJavaScript, Kind::Boolean},
+    {key::blockPopupWindoww, Kind::Boolean},
+    {key::blockAds, Kind::Boolean},
+    {key::allowCookies, Kind::Number},
+    {key::selectNewTab, Kind::Boolean},
+    {key::returnToPrior, Kind::Boolean},
+    {key::confirmBeforeTabsClose, Kind::Boolean},
+    {key::showBookmark, Kind::Boolean},
+    {key::appearance, Kind::Number},
+    {key::refreshTimeInterval, Kind::Number},
 };
 
 bool readable(const nlohmann::json& value, Kind kind) {
@@ -159,11 +192,11 @@ void VLSettingsManager::warnAboutWrongTypes() const {
 void VLSettingsManager::loadValues() {
     warnAboutWrongTypes();
 
-    auto fontName = json_value::string(settings_, "fontName");
-    double fontSize = finiteOr(json_value::number(settings_, "fontSize"), 0);
+    auto fontName = json_value::string(settings_, key::fontName);
+    double fontSize = finiteOr(json_value::number(settings_, key::fontSize), 0);
     standardFont_ = fontName ? FontSpec::named(*fontName, fontSize) : std::nullopt;
 
-    auto color = json_value::string(settings_, "windowColor");
+    auto color = json_value::string(settings_, key::windowColor);
     std::optional<Color> parsed;
     if (color && !color->empty()) {
         parsed = colorFromString(*color, Color::Space::DeviceRGB);
@@ -178,32 +211,32 @@ void VLSettingsManager::loadValues() {
         autoWindowColor_ = true;
     }
 
-    hideTitle_ = flagOf(settings_, "hideTitle");
-    hideTitleIcon_ = flagOf(settings_, "hideTitleIcon");
-    hideProgressBar_ = flagOf(settings_, "hideProgressBar");
-    enablePlugins_ = flagOf(settings_, "enablePlugins");
-    enableJavaScript_ = flagOf(settings_, "enableJavaScript");
+    hideTitle_ = flagOf(settings_, key::hideTitle);
+    hideTitleIcon_ = flagOf(settings_, key::hideTitleIcon);
+    hideProgressBar_ = flagOf(settings_, key::hideProgressBar);
+    enablePlugins_ = flagOf(settings_, key::enablePlugins);
+    enableJavaScript_ = flagOf(settings_, key::enableJavaScript);
     // Pop-ups stay blocked until the user allows them.
-    blockPopupWindow_ = flagOf(settings_, "blockPopupWindoww", true);
-    selectNewTab_ = flagOf(settings_, "selectNewTab");
-    returnToPrior_ = flagOf(settings_, "returnToPrior");
-    confirmColseTabs_ = flagOf(settings_, "confirmBeforeTabsClose");
-    showBookmarkBar_ = flagOf(settings_, "showBookmark");
-    if (auto value = json_value::boolean(settings_, "hideToolbarButton")) {
+    blockPopupWindow_ = flagOf(settings_, key::blockPopupWindoww, true);
+    selectNewTab_ = flagOf(settings_, key::selectNewTab);
+    returnToPrior_ = flagOf(settings_, key::returnToPrior);
+    confirmColseTabs_ = flagOf(settings_, key::confirmBeforeTabsClose);
+    showBookmarkBar_ = flagOf(settings_, key::showBookmark);
+    if (auto value = json_value::boolean(settings_, key::hideToolbarButton)) {
         hideToolbarButton_ = *value;
     }
-    if (auto value = json_value::boolean(settings_, "hideTitlebar")) {
+    if (auto value = json_value::boolean(settings_, key::hideTitlebar)) {
         hideTitlebar_ = *value;
     }
-    blockAds_ = flagOf(settings_, "blockAds");
+    blockAds_ = flagOf(settings_, key::blockAds);
 
     cookiesAllow_ = static_cast<unsigned long>(
-        json_value::unsignedInteger(settings_, "allowCookies").value_or(0));
+        json_value::unsignedInteger(settings_, key::allowCookies).value_or(0));
     if (cookiePolicyHandler_) {
         cookiePolicyHandler_(cookiesAllow_);
     }
-    appearance_ = static_cast<int32_t>(json_value::integer(settings_, "appearance").value_or(0));
-    refreshTimeInterval_ = finiteOr(json_value::number(settings_, "refreshTimeInterval"), 0);
+    appearance_ = static_cast<int32_t>(json_value::integer(settings_, key::appearance).value_or(0));
+    refreshTimeInterval_ = finiteOr(json_value::number(settings_, key::refreshTimeInterval), 0);
     isWindowColorSystem_ = false;
 }
 
@@ -233,7 +266,7 @@ std::optional<Url> VLSettingsManager::getMainUrl() {
     std::string url;
     {
         std::lock_guard guard(lock_);
-        url = json_value::string(settings_, "main_url").value_or("");
+        url = json_value::string(settings_, key::mainUrl).value_or("");
     }
     if (url.empty()) {
         return std::nullopt;
@@ -243,27 +276,28 @@ std::optional<Url> VLSettingsManager::getMainUrl() {
 
 bool VLSettingsManager::openEmptyPage() {
     std::lock_guard guard(lock_);
-    return json_value::integer(settings_, "openEmptyPage;").value_or(0) != 0;
+    return json_value::integer(settings_, key::openEmptyPage).value_or(0) != 0;
 }
 
 std::string VLSettingsManager::pathToDownloadsFolder() {
     std::string path;
     {
         std::lock_guard guard(lock_);
-        path = json_value::string(settings_, "downloads").value_or("");
+        path = json_value::string(settings_, key::downloads).value_or("");
     }
     return path.empty() ? Paths::downloadsDirectory() : path;
 }
 
 double VLSettingsManager::windowOpacity() {
     std::lock_guard guard(lock_);
-    windowOpacity_ = finiteOr(json_value::number(settings_, "windowOpacityKey"), 100.0);
+    windowOpacity_ = finiteOr(json_value::number(settings_, key::windowOpacityKey), 100.0);
     return windowOpacity_;
 }
 
 long VLSettingsManager::windowLevel() {
     std::lock_guard guard(lock_);
-    windowLevel_ = static_cast<long>(json_value::integer(settings_, "windowLevelKey").value_or(0));
+    windowLevel_ =
+        static_cast<long>(json_value::integer(settings_, key::windowLevelKey).value_or(0));
     return windowLevel_;
 }
 
@@ -274,13 +308,13 @@ long VLSettingsManager::windowLevel() {
         return field;                                       \
     }
 
-SITEBOX_LIVE_FLAG(windowShadow, windowShadow_, "windowHasShadow", true)
-SITEBOX_LIVE_FLAG(autoWindowColor, autoWindowColor_, "autowindowColor", true)
-SITEBOX_LIVE_FLAG(hideTitle, hideTitle_, "hideTitle", false)
-SITEBOX_LIVE_FLAG(hideTitleIcon, hideTitleIcon_, "hideTitleIcon", false)
-SITEBOX_LIVE_FLAG(hideTitlebar, hideTitlebar_, "hideTitlebar", false)
-SITEBOX_LIVE_FLAG(hideToolbarButton, hideToolbarButton_, "hideToolbarButton", false)
-SITEBOX_LIVE_FLAG(hidePreferences, hidePreferences_, "hidePreferences", false)
+SITEBOX_LIVE_FLAG(windowShadow, windowShadow_, key::windowHasShadow, true)
+SITEBOX_LIVE_FLAG(autoWindowColor, autoWindowColor_, key::autowindowColor, true)
+SITEBOX_LIVE_FLAG(hideTitle, hideTitle_, key::hideTitle, false)
+SITEBOX_LIVE_FLAG(hideTitleIcon, hideTitleIcon_, key::hideTitleIcon, false)
+SITEBOX_LIVE_FLAG(hideTitlebar, hideTitlebar_, key::hideTitlebar, false)
+SITEBOX_LIVE_FLAG(hideToolbarButton, hideToolbarButton_, key::hideToolbarButton, false)
+SITEBOX_LIVE_FLAG(hidePreferences, hidePreferences_, key::hidePreferences, false)
 #undef SITEBOX_LIVE_FLAG
 
 #define SITEBOX_CACHED(type, getter, field)  \
@@ -313,36 +347,36 @@ SITEBOX_CACHED(bool, isWindowColorSystem, isWindowColorSystem_)
         field = value;                           \
     }
 
-SITEBOX_FLAG_SETTER(setAutoWindowColor, autoWindowColor_, "autowindowColor")
-SITEBOX_FLAG_SETTER(setWindowShadow, windowShadow_, "windowHasShadow")
-SITEBOX_FLAG_SETTER(setHideTitle, hideTitle_, "hideTitle")
-SITEBOX_FLAG_SETTER(setHideTitleIcon, hideTitleIcon_, "hideTitleIcon")
-SITEBOX_FLAG_SETTER(setHideTitlebar, hideTitlebar_, "hideTitlebar")
-SITEBOX_FLAG_SETTER(setHideToolbarButton, hideToolbarButton_, "hideToolbarButton")
-SITEBOX_FLAG_SETTER(setHidePreferences, hidePreferences_, "hidePreferences")
-SITEBOX_FLAG_SETTER(setHideProgressBar, hideProgressBar_, "hideProgressBar")
-SITEBOX_FLAG_SETTER(setEnablePlugins, enablePlugins_, "enablePlugins")
-SITEBOX_FLAG_SETTER(setEnableJavaScript, enableJavaScript_, "enableJavaScript")
-SITEBOX_FLAG_SETTER(setBlockPopupWindow, blockPopupWindow_, "blockPopupWindoww")
-SITEBOX_FLAG_SETTER(setBlockAds, blockAds_, "blockAds")
-SITEBOX_FLAG_SETTER(setSelectNewTab, selectNewTab_, "selectNewTab")
-SITEBOX_FLAG_SETTER(setReturnToPrior, returnToPrior_, "returnToPrior")
-SITEBOX_FLAG_SETTER(setConfirmColseTabs, confirmColseTabs_, "confirmBeforeTabsClose")
-SITEBOX_FLAG_SETTER(setShowBookmarkBar, showBookmarkBar_, "showBookmark")
+SITEBOX_FLAG_SETTER(setAutoWindowColor, autoWindowColor_, key::autowindowColor)
+SITEBOX_FLAG_SETTER(setWindowShadow, windowShadow_, key::windowHasShadow)
+SITEBOX_FLAG_SETTER(setHideTitle, hideTitle_, key::hideTitle)
+SITEBOX_FLAG_SETTER(setHideTitleIcon, hideTitleIcon_, key::hideTitleIcon)
+SITEBOX_FLAG_SETTER(setHideTitlebar, hideTitlebar_, key::hideTitlebar)
+SITEBOX_FLAG_SETTER(setHideToolbarButton, hideToolbarButton_, key::hideToolbarButton)
+SITEBOX_FLAG_SETTER(setHidePreferences, hidePreferences_, key::hidePreferences)
+SITEBOX_FLAG_SETTER(setHideProgressBar, hideProgressBar_, key::hideProgressBar)
+SITEBOX_FLAG_SETTER(setEnablePlugins, enablePlugins_, key::enablePlugins)
+SITEBOX_FLAG_SETTER(setEnableJavaScript, enableJavaScript_, key::enableJavaScript)
+SITEBOX_FLAG_SETTER(setBlockPopupWindow, blockPopupWindow_, key::blockPopupWindoww)
+SITEBOX_FLAG_SETTER(setBlockAds, blockAds_, key::blockAds)
+SITEBOX_FLAG_SETTER(setSelectNewTab, selectNewTab_, key::selectNewTab)
+SITEBOX_FLAG_SETTER(setReturnToPrior, returnToPrior_, key::returnToPrior)
+SITEBOX_FLAG_SETTER(setConfirmColseTabs, confirmColseTabs_, key::confirmBeforeTabsClose)
+SITEBOX_FLAG_SETTER(setShowBookmarkBar, showBookmarkBar_, key::showBookmark)
 #undef SITEBOX_FLAG_SETTER
 
 void VLSettingsManager::setUrl(const std::optional<std::string>& url) {
     std::lock_guard guard(lock_);
     if (url) {
-        setValue("main_url", *url);
+        setValue(key::mainUrl, *url);
     } else {
-        settings_.erase("main_url");
+        settings_.erase(key::mainUrl);
     }
 }
 
 void VLSettingsManager::setOpenEmptyPage(bool value) {
     std::lock_guard guard(lock_);
-    setValue("openEmptyPage;", value ? 1 : 0);
+    setValue(key::openEmptyPage, value ? 1 : 0);
 }
 
 void VLSettingsManager::setPathToDownloadFolder(const std::string& path) {
@@ -350,17 +384,17 @@ void VLSettingsManager::setPathToDownloadFolder(const std::string& path) {
         return;
     }
     std::lock_guard guard(lock_);
-    setValue("downloads", path);
+    setValue(key::downloads, path);
 }
 
 void VLSettingsManager::setStandardFont(const std::optional<FontSpec>& font) {
     std::lock_guard guard(lock_);
     if (font) {
-        setValue("fontName", font->family);
-        setValue("fontSize", font->pointSize);
+        setValue(key::fontName, font->family);
+        setValue(key::fontSize, font->pointSize);
     } else {
-        settings_.erase("fontName");
-        setValue("fontSize", 0);
+        settings_.erase(key::fontName);
+        setValue(key::fontSize, 0);
     }
     standardFont_ = font;
 }
@@ -368,18 +402,18 @@ void VLSettingsManager::setStandardFont(const std::optional<FontSpec>& font) {
 void VLSettingsManager::setWindowColor(const Color& color) {
     std::lock_guard guard(lock_);
     windowColor_ = color;
-    setValue("windowColor", isWindowColorSystem_ ? std::string() : stringRepresentation(color));
+    setValue(key::windowColor, isWindowColorSystem_ ? std::string() : stringRepresentation(color));
 }
 
 void VLSettingsManager::setWindowOpacity(double value) {
     std::lock_guard guard(lock_);
-    setValue("windowOpacityKey", value);
+    setValue(key::windowOpacityKey, value);
     windowOpacity_ = value;
 }
 
 void VLSettingsManager::setWindowLevel(long value) {
     std::lock_guard guard(lock_);
-    setValue("windowLevelKey", value);
+    setValue(key::windowLevelKey, value);
     windowLevel_ = value;
 }
 
@@ -387,7 +421,7 @@ void VLSettingsManager::setCookiesAllow(unsigned long value) {
     CookiePolicyHandler handler;
     {
         std::lock_guard guard(lock_);
-        setValue("allowCookies", value);
+        setValue(key::allowCookies, value);
         cookiesAllow_ = value;
         handler = cookiePolicyHandler_;
     }
@@ -398,13 +432,13 @@ void VLSettingsManager::setCookiesAllow(unsigned long value) {
 
 void VLSettingsManager::setAppearance(long value) {
     std::lock_guard guard(lock_);
-    setValue("appearance", value);
+    setValue(key::appearance, value);
     appearance_ = value;
 }
 
 void VLSettingsManager::setRefreshTimeInterval(double value) {
     std::lock_guard guard(lock_);
-    setValue("refreshTimeInterval", value);
+    setValue(key::refreshTimeInterval, value);
     refreshTimeInterval_ = value;
 }
 
@@ -420,7 +454,7 @@ nlohmann::json VLSettingsManager::settings() const {
 
 void VLSettingsManager::registerShortCut() {
     const std::string accelerator =
-        UserDefaults::standard().stringForKey("globalShortcutKey").value_or("");
+        UserDefaults::standard().stringForKey(defaults_key::globalShortcutKey).value_or("");
     ShortcutBinder& binder = shortcutBinder();
     if (!binder) {
         if (!accelerator.empty()) {
@@ -429,8 +463,8 @@ void VLSettingsManager::registerShortCut() {
         }
         return;
     }
-    bool bound =
-        binder(accelerator, [] { NotificationCenter::defaultCenter().post("showWindow"); });
+    bool bound = binder(accelerator,
+                        [] { NotificationCenter::defaultCenter().post(notification::showWindow); });
     if (!bound && !accelerator.empty()) {
         Log::print("global shortcut \"", accelerator, "\" could not be bound");
     }

@@ -32,6 +32,8 @@ class VLSettingsManager {
     VLSettingsManager(const VLSettingsManager&) = delete;
     VLSettingsManager& operator=(const VLSettingsManager&) = delete;
 
+    // Installed with the desktop services (DesktopIntegration, from AppDelegate::installHooks in
+    // src/app/AppDelegateHooks.cpp).
     static void setShortcutBinder(ShortcutBinder binder);
     static void setApplicationIconHandler(IconHandler handler);
     // The web engine's cookie manager registers here; it is told the current policy at once and

@@ -137,9 +137,9 @@ TEST(NavigationIntents, ReportsMatchTheirNavigationOnceAndExpire) {
     EXPECT_TRUE(intents.takeNavigation("https://a.test/search?q=1#r", Target::MainFrame, t0));
 
     intents.noteLink("https://a.test/late", Target::MainFrame, t0);
-    EXPECT_FALSE(intents.takeNavigation("https://a.test/late", Target::MainFrame,
-                                        t0 + NavigationIntents::kValidity +
-                                            std::chrono::milliseconds(1)));
+    EXPECT_FALSE(
+        intents.takeNavigation("https://a.test/late", Target::MainFrame,
+                               t0 + NavigationIntents::kValidity + std::chrono::milliseconds(1)));
     // A flood of reports keeps only the newest.
     for (int i = 0; i < 100; ++i) {
         intents.noteLink("https://a.test/" + std::to_string(i), Target::MainFrame, t0);

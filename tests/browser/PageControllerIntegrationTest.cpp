@@ -186,9 +186,12 @@ TEST(PageControllerIT, OtherSchemesAskBeforeGoingToTheirApplication) {
         return shown;
     };
     // A scheme no application handles leaves the page as it was, without an error page.
+    ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "T"; }));
     LogCapture log;
     click(host, "none");
     ASSERT_TRUE(waitUntil([&] { return log.contains("no application opens"); }));
+    EXPECT_TRUE(
+        waitUntil([&] { return !webkit_web_view_is_loading(host.page().webview().webView()); }));
     EXPECT_EQ(host.page().webview().url(), "http://site.test/contact");
     EXPECT_EQ(host.page().webview().title(), "T");
 

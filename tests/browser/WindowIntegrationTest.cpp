@@ -4,6 +4,7 @@
 #include <gtkmm/messagedialog.h>
 
 #include "BrowserTestSupport.h"
+#include "LogCapture.h"
 #include "MainLoopWait.h"
 #include "browser/VLBookmarkRemoveViewController.h"
 #include "browser/VLBookmarkView.h"
@@ -373,6 +374,19 @@ TEST(MainWindowIT, WindowColourFollowsThePageAndHiddenTitleBarShowsButtonsOnHove
             return std::abs(color.red() - 200 / 255.0) < 0.02 && color.green() < 0.2;
         },
         10000));
+
+    // A snapshot that fails (the page's process is gone) leaves the colour as it is.
+    {
+        LogCapture log;
+        webkit_web_view_terminate_web_process(
+            window->tabController().selectedWebViewController()->webview().webView());
+        window->updateWindowColor();
+        ASSERT_TRUE(
+            waitUntil([&] { return log.contains("snapshot for the window colour failed"); }));
+        drainMainContext();
+        EXPECT_GT(window->window().windowColor().red(), 0.7);
+        EXPECT_LT(window->window().windowColor().green(), 0.2) << "not painted white";
+    }
 
     // With the setting off, the colour stays.
     VLSettingsManager::sharedManager().setAutoWindowColor(false);

@@ -5,9 +5,9 @@
 #include "LogCapture.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/UserDefaults.h"
-#include "maintenance/AlertDialog.h"
-#include "maintenance/DesktopIntegration.h"
 #include "maintenance/Image.h"
+#include "maintenance_ui/AlertDialog.h"
+#include "maintenance_ui/DesktopIntegration.h"
 #include "stores/VLSettingsManager.h"
 
 TEST(AlertDialogIT, ShowsTextsAndAnswersWithButtonIndex) {

@@ -1,4 +1,4 @@
-#include "maintenance/DesktopIntegration.h"
+#include "maintenance_ui/DesktopIntegration.h"
 
 #include <gdk/gdk.h>
 #ifdef GDK_WINDOWING_X11

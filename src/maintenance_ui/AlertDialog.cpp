@@ -1,4 +1,4 @@
-#include "maintenance/AlertDialog.h"
+#include "maintenance_ui/AlertDialog.h"
 
 #include <glibmm/main.h>
 
