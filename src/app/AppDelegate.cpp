@@ -7,6 +7,7 @@
 #include <csignal>
 
 #include "app/ApplicationId.h"
+#include "app/NewWebAppDialog.h"
 #include "app/VLCorvaManager.h"
 #include "app/VLMainMenu.h"
 #include "autofill/VLServiceManager.h"
@@ -116,6 +117,10 @@ void AppDelegate::applicationWillFinishLaunching() {
         }
     });
     WelcomePage::install();
+    WelcomePage::setNewAppHandler([this] {
+        VLMainWindowController* top = getTopMainController();
+        NewWebAppDialog::show(top ? &top->window() : nullptr);
+    });
     installActions();
     for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
         userAgentNames_.push_back(name);
