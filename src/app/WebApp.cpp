@@ -4,7 +4,6 @@
 #include <filesystem>
 
 #include "app/ApplicationId.h"
-#include "app/CorvaDictionary.h"
 #include "app/DesktopEntry.h"
 #include "browser/WindowRules.h"
 #include "foundation/Bundle.h"
@@ -30,12 +29,7 @@ std::string WebApp::defaultFolder() {
 }
 
 bool WebApp::isMade(const std::string& bundlePath) {
-    auto file = Bundle(bundlePath).pathForResource("CorvaCreationToolSettings", "plist");
-    if (!file) {
-        return false;
-    }
-    std::optional<nlohmann::json> values = Plist::readFile(*file);
-    return CorvaDictionary(values).boolean("isCreatedByCorvaCreationTool");
+    return VLUpdateManager::isMadeApp(bundlePath);
 }
 
 std::optional<WebApp> WebApp::at(const std::string& bundlePath) {

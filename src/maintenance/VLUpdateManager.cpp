@@ -95,6 +95,16 @@ std::string VLUpdateManager::templateVersion() const {
     return Bundle(templatePath()).shortVersion();
 }
 
+bool VLUpdateManager::isMadeApp(const std::string& bundlePath) {
+    auto file = Bundle(bundlePath).pathForResource("CorvaCreationToolSettings", "plist");
+    std::optional<nlohmann::json> values = file ? Plist::readFile(*file) : std::nullopt;
+    if (!values || !values->is_object()) {
+        return false;
+    }
+    auto flag = values->find("isCreatedByCorvaCreationTool");
+    return flag != values->end() && flag->is_boolean() && flag->get<bool>();
+}
+
 std::optional<std::string> VLUpdateManager::versionText(const nlohmann::json& value) {
     if (value.is_string()) {
         return value.get<std::string>();
@@ -168,7 +178,7 @@ void VLUpdateManager::checkForUpdate() {
             continue;
         }
         const int order = VersionOrder::compare(*text, version);
-        if (order > 0 || isTemplate(path)) {
+        if (order > 0 || isTemplate(path) || (Files::exists(path) && !isMadeApp(path))) {
             continue;
         }
         queue_.addOperation(std::make_shared<UpdateOperation>(*this, path, version, order == 0));

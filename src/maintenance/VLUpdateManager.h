@@ -37,8 +37,9 @@ class VLUpdateManager : public VLManager {
     // Bundle path -> version text (a number read as its decimal text; other values left out).
     std::map<std::string, std::string> entries() const;
 
-    // Schedules an update of every registered bundle older than the template, and of those of
-    // the same version whose shell differs from the template's (a rebuild).
+    // Schedules an update of every registered app older than the template, and of those of the
+    // same version whose shell differs from the template's (a rebuild). Registered bundles that
+    // were not made from a template (other builds, installed templates) are left alone.
     void checkForUpdate();
     // Replaces one bundle's shell parts with the template's and stamps its Info.plist with
     // `version`; false (with a log line) when it was not updated.
@@ -54,6 +55,8 @@ class VLUpdateManager : public VLManager {
     };
     std::vector<Outcome> outcomes() const;
 
+    // Whether a bundle was made by the creation tool (its CorvaCreationToolSettings says so).
+    static bool isMadeApp(const std::string& bundlePath);
     // A list entry's value as version text; absent for values that are neither.
     static std::optional<std::string> versionText(const nlohmann::json& value);
 

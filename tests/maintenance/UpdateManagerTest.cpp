@@ -37,10 +37,11 @@ void writeBundle(const std::string& bundle, const std::string& executable, const
          {"VLAPIHelper.js", "welcome.html", "rules.json", "rules-version.json"}) {
         writeFileBytes(contents + "/Resources/" + file, tag + " " + file);
     }
-    for (const char* own :
-         {"AppIcon.icns", "CorvaCreationToolSettings.plist", "Scripts/userscripts.json"}) {
+    for (const char* own : {"AppIcon.icns", "Scripts/userscripts.json"}) {
         writeFileBytes(contents + "/Resources/" + own, tag + " " + own);
     }
+    writeFileBytes(contents + "/Resources/CorvaCreationToolSettings.plist",
+                   Plist::toXml({{"isCreatedByCorvaCreationTool", true}, {"tag", tag}}));
 }
 }  // namespace
 
@@ -97,11 +98,12 @@ TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
         {"CFBundleExecutable", "Mail"},
         {"CFBundleShortVersionString", "1.9"},
         {"NSAppTransportSecurity", {{"NSAllowsArbitraryLoadsInWebContent", true}, {"Other", 1}}}};
-    const std::string older = root + "/apps/Mail.app";     // 1.9: updated
-    const std::string rebuilt = root + "/apps/Same.app";   // 1.10 with another shell: updated
-    const std::string newer = root + "/apps/Newer.app";    // the number 2: left alone
-    const std::string broken = root + "/apps/Broken.app";  // unreadable Info.plist
-    const std::string gone = root + "/apps/Gone.app";      // dropped from the list
+    const std::string older = root + "/apps/Mail.app";      // 1.9: updated
+    const std::string rebuilt = root + "/apps/Same.app";    // 1.10 with another shell: updated
+    const std::string newer = root + "/apps/Newer.app";     // the number 2: left alone
+    const std::string broken = root + "/apps/Broken.app";   // unreadable Info.plist
+    const std::string gone = root + "/apps/Gone.app";       // dropped from the list
+    const std::string build = root + "/build/Sitebox.app";  // another template: left alone
     writeBundle(older, "Mail", "old");
     writePlist(older, appInfo);
     writeFileBytes(older + "/Contents/Resources/Base.lproj/Stale.ui", "old");
@@ -115,12 +117,16 @@ TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
     writePlist(newer, {{"CFBundleExecutable", "Sitebox"}});
     writeBundle(broken, "Sitebox", "old");
     writeFileBytes(broken + "/Contents/Info.plist", "<plist><dict><key>x");
+    writeBundle(build, "Sitebox", "old");
+    std::filesystem::remove(build + "/Contents/Resources/CorvaCreationToolSettings.plist");
+    writePlist(build, {{"CFBundleExecutable", "Sitebox"}});
     writeFileBytes(listPath(), nlohmann::json{{older, "1.9"},
                                               {rebuilt, "1.10"},
                                               {newer, 2},
                                               {broken, "1.0"},
                                               {gone, "1.0"},
                                               {shell, "1.0"},
+                                              {build, "1.0"},
                                               {"/odd.app", true}}
                                    .dump());
 
@@ -154,10 +160,12 @@ TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
          {"VLAPIHelper.js", "welcome.html", "rules.json", "rules-version.json"}) {
         EXPECT_EQ(readFileBytes(older + "/Contents/Resources/" + file), std::string("new ") + file);
     }
-    for (const char* own :
-         {"AppIcon.icns", "CorvaCreationToolSettings.plist", "Scripts/userscripts.json"}) {
+    for (const char* own : {"AppIcon.icns", "Scripts/userscripts.json"}) {
         EXPECT_EQ(readFileBytes(older + "/Contents/Resources/" + own), std::string("old ") + own);
     }
+    EXPECT_EQ(Plist::readFile(older + "/Contents/Resources/CorvaCreationToolSettings.plist")
+                  ->value("tag", ""),
+              "old");
     nlohmann::json expected = appInfo;
     expected["CFBundleShortVersionString"] = "1.10";
     expected["CFBundleVersion"] = "7";
@@ -166,6 +174,7 @@ TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
     EXPECT_EQ(readFileBytes(rebuilt + "/Contents/MacOS/Sitebox"), "new program");
     EXPECT_EQ(readFileBytes(newer + "/Contents/MacOS/Sitebox"), "old program");
     EXPECT_EQ(readFileBytes(broken + "/Contents/MacOS/Sitebox"), "old program");
+    EXPECT_EQ(readFileBytes(build + "/Contents/MacOS/Sitebox"), "old program");
     EXPECT_EQ(countFilesIn(older + "/Contents/MacOS"), 2u) << "no temporary file is left";
 
     // The list is saved with what changed; what the run could not read stays.
@@ -175,6 +184,7 @@ TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
                               {newer, 2},
                               {broken, "1.0"},
                               {shell, "1.0"},
+                              {build, "1.0"},
                               {"/odd.app", true}}));
 
     // Up to date now: a second run changes nothing.
