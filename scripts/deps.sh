@@ -7,9 +7,9 @@ set -eu
 packages="build-essential cmake ninja-build pkg-config
   libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev libsecret-1-dev libnotify-dev
   libplist-dev libplist++-dev nlohmann-json3-dev libgtksourceview-4-dev libkeybinder-3.0-dev
-  libfontconfig-dev dbus dbus-x11 gnome-keyring webext-ublock-origin-firefox"
+  libfontconfig-dev libxml2-dev dbus dbus-x11 gnome-keyring webext-ublock-origin-firefox"
 if [ "${1:-}" = "--test" ]; then
-  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev clang libclang-rt-14-dev"
+  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev clang libclang-rt-14-dev desktop-file-utils"
 fi
 
 missing=""

@@ -6,6 +6,8 @@
 
 #include <csignal>
 
+#include "app/ApplicationId.h"
+#include "app/NewWebAppDialog.h"
 #include "app/VLCorvaManager.h"
 #include "app/VLMainMenu.h"
 #include "autofill/VLServiceManager.h"
@@ -24,6 +26,7 @@
 #include "maintenance/Image.h"
 #include "maintenance_ui/AlertDialog.h"
 #include "maintenance_ui/DesktopIntegration.h"
+#include "maintenance_update/VLUpdateManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -45,50 +48,13 @@ AppDelegate* AppDelegate::shared() {
 
 std::string AppDelegate::applicationId(const std::string& bundleIdentifier,
                                        const std::optional<std::string>& appIdentifier) {
-    // D-Bus names: elements of [A-Za-z0-9_], not starting with a digit, 255 bytes at most.
-    auto element = [](const std::string& text) {
-        std::string out;
-        for (char c : text) {
-            const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                                 (c >= '0' && c <= '9') || c == '_';
-            out += allowed ? c : '_';
-        }
-        if (out.empty() || (out[0] >= '0' && out[0] <= '9')) {
-            out.insert(out.begin(), '_');
-        }
-        return out;
-    };
-    std::string id;
-    size_t start = 0;
-    while (start <= bundleIdentifier.size()) {
-        size_t dot = bundleIdentifier.find('.', start);
-        std::string part =
-            bundleIdentifier.substr(start, dot == std::string::npos ? dot : dot - start);
-        if (!part.empty()) {
-            id += (id.empty() ? "" : ".") + element(part);
-        }
-        if (dot == std::string::npos) {
-            break;
-        }
-        start = dot + 1;
-    }
-    if (id.find('.') == std::string::npos) {
-        id = "com.KVX." + (id.empty() ? std::string("Sitebox") : id);
-    }
-    if (appIdentifier && !appIdentifier->empty()) {
-        id += "." + element(*appIdentifier);
-    }
-    if (id.size() > 255) {
-        id.resize(255);
-    }
-    return id;
+    return ApplicationId::of(bundleIdentifier, appIdentifier);
 }
 
 AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
     gShared = this;
-    const std::string id =
-        applicationId(Bundle::main().bundleIdentifier(), VLFileManager::getCorvaUniqueID());
-    app_ = Gtk::Application::create(id, Gio::APPLICATION_HANDLES_OPEN | extraFlags);
+    app_ = Gtk::Application::create(ApplicationId::ofMainBundle(),
+                                    Gio::APPLICATION_HANDLES_OPEN | extraFlags);
     app_->property_register_session() = true;
     appConnections_ = {
         app_->signal_startup().connect([this] { applicationWillFinishLaunching(); }),
@@ -147,6 +113,10 @@ int AppDelegate::run(int argc, char** argv) {
 void AppDelegate::applicationWillFinishLaunching() {
     installHooks();
     WelcomePage::install();
+    WelcomePage::setNewAppHandler([this] {
+        VLMainWindowController* top = getTopMainController();
+        NewWebAppDialog::show(top ? &top->window() : nullptr);
+    });
     installActions();
     for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
         userAgentNames_.push_back(name);
@@ -216,6 +186,7 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    VLUpdateManager::sharedManager().addUpdatePath(Bundle::main().bundlePath());
     observers_.push_back(NotificationCenter::defaultCenter().addObserver(
         notification::showWindow, [this](const Notification&) { showWindowOnATopNotification(); }));
     const std::string name = appName();

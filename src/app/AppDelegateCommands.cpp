@@ -2,6 +2,7 @@
 #include <giomm/simpleaction.h>
 
 #include "app/AppDelegate.h"
+#include "app/NewWebAppDialog.h"
 #include "app/VLCorvaManager.h"
 #include "app/VLMainMenu.h"
 #include "browser/VLMainWindowController.h"
@@ -70,6 +71,10 @@ void AppDelegate::installActions() {
     });
     app_->set_accels_for_action("app.edit-url", {"<Primary>l"});
     app_->add_action("hide", [] { VLMainWindowController::hideApplication(); });
+    app_->add_action("new-web-app", [this] {
+        VLMainWindowController* top = getTopMainController();
+        NewWebAppDialog::show(top ? &top->window() : nullptr);
+    });
     app_->add_action("help", [this] {
         if (VLMainWindowController* top = getTopMainController()) {
             top->tabController().addNewTab();

@@ -16,6 +16,7 @@ namespace {
 constexpr const char* kItemIds[] = {"appMenuItem",
                                     "aboutItem",
                                     "preferencesItem",
+                                    "newWebAppItem",
                                     "statusBarItem",
                                     "hideItem",
                                     "quitItem",

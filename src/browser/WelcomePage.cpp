@@ -8,9 +8,12 @@
 #include "foundation/Files.h"
 #include "foundation/GObjectPtr.h"
 #include "foundation/Log.h"
+#include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/NotificationNames.h"
 #include "foundation/TypedAddress.h"
+#include "rules/SiteWhitelist.h"
+#include "rules/VLWhiteListManager.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -75,6 +78,16 @@ bool fromWelcomePage(WebKitURISchemeRequest* request) {
     return uri && std::string(uri).rfind(WelcomePage::kUrl, 0) == 0;
 }
 
+std::function<void()>& newAppHandler() {
+    static NoDestructor<std::function<void()>> handler;
+    return *handler;
+}
+
+std::string queryOf(const std::string& uri) {
+    auto question = uri.find('?');
+    return question == std::string::npos ? std::string() : uri.substr(question + 1);
+}
+
 void onRequest(WebKitURISchemeRequest* request, gpointer) {
     const std::string path = webkit_uri_scheme_request_get_path(request)
                                  ? webkit_uri_scheme_request_get_path(request)
@@ -97,9 +110,7 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
             refuse(request, "Not allowed.");
             return;
         }
-        auto question = uri.find('?');
-        auto choice = WelcomePage::parseChoice(
-            question == std::string::npos ? std::string() : uri.substr(question + 1));
+        auto choice = WelcomePage::parseChoice(queryOf(uri));
         VLSettingsManager& settings = VLSettingsManager::sharedManager();
         if (!choice) {
             Log::line("refused a home page change without this launch's secret or an address");
@@ -113,8 +124,25 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
         NotificationCenter::defaultCenter().post(notification::enableJavaScript,
                                                  choice->javaScript);
         auto home = settings.getMainUrl();
+        // The app keeps to the home page's site; other links go to the default browser.
+        VLWhiteListManager& whitelist = VLWhiteListManager::sharedManager();
+        if (home && SiteWhitelist::apply(whitelist, home->absoluteString())) {
+            whitelist.savePatterns();
+        }
         answer(request, WelcomePage::goingHomePage(home ? home->absoluteString()
                                                         : std::string(WelcomePage::kUrl)));
+        return;
+    }
+    if (uri.rfind("sitebox://new-app", 0) == 0) {
+        if (!fromWelcomePage(request) || !WelcomePage::hasSecret(queryOf(uri))) {
+            Log::line("refused a new app request that did not come from the welcome page");
+            refuse(request, "Not allowed.");
+            return;
+        }
+        if (newAppHandler()) {
+            newAppHandler()();
+        }
+        answer(request, WelcomePage::goingHomePage(WelcomePage::kUrl));
         return;
     }
     refuse(request, "Unknown page.");
@@ -133,6 +161,21 @@ void WelcomePage::install() {
     webkit_security_manager_register_uri_scheme_as_secure(security, "sitebox");
     // Web pages can neither link to nor load the app's own pages.
     webkit_security_manager_register_uri_scheme_as_local(security, "sitebox");
+}
+
+void WelcomePage::setNewAppHandler(std::function<void()> handler) {
+    newAppHandler() = std::move(handler);
+}
+
+bool WelcomePage::hasSecret(const std::string& query) {
+    GHashTable* fields = g_uri_parse_params(query.c_str(), -1, "&", G_URI_PARAMS_WWW_FORM, nullptr);
+    if (!fields) {
+        return false;
+    }
+    auto* secret = static_cast<const char*>(g_hash_table_lookup(fields, "secret"));
+    const bool ours = secret && !launchSecret().empty() && launchSecret() == secret;
+    g_hash_table_unref(fields);
+    return ours;
 }
 
 std::optional<WelcomePage::Choice> WelcomePage::parseChoice(const std::string& query) {

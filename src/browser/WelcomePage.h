@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -14,6 +15,8 @@ class WelcomePage {
 
     // Registers the sitebox: scheme with the web engine (once).
     static void install();
+    // What the page's "New Web App…" button does (sitebox://new-app, with the secret too).
+    static void setNewAppHandler(std::function<void()> handler);
     static std::string url() { return kUrl; }
 
     // The form's answer: the home page text and whether the site's scripts run.
@@ -24,6 +27,8 @@ class WelcomePage {
     // Reads "url=...&js=on&secret=..." (form encoding); nothing without a home page or without
     // this launch's secret.
     static std::optional<Choice> parseChoice(const std::string& query);
+    // Whether "secret=..." carries this launch's secret.
+    static bool hasSecret(const std::string& query);
     // The welcome text with {{SETTINGS_FOLDER}} and {{SECRET}} filled in (HTML-escaped).
     static std::string fill(const std::string& html, const std::string& settingsFolder);
     // Made once per launch from the system's random source.

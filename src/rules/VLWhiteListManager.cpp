@@ -49,6 +49,10 @@ VLWhiteListManager::VLWhiteListManager() {
     loadPatterns();
 }
 
+VLWhiteListManager::VLWhiteListManager(std::string path) : path_(std::move(path)) {
+    loadPatterns();
+}
+
 std::string VLWhiteListManager::getPath() {
     if (!path_) {
         std::string folder = VLFileManager::getSettingsPath();

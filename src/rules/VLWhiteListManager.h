@@ -11,6 +11,8 @@ class VLWhiteListManager {
     static VLWhiteListManager& sharedManager();
     // Reads whitelist.json (loadPatterns).
     VLWhiteListManager();
+    // The whitelist of another app: the whitelist.json at `path`.
+    explicit VLWhiteListManager(std::string path);
     VLWhiteListManager(const VLWhiteListManager&) = delete;
     VLWhiteListManager& operator=(const VLWhiteListManager&) = delete;
 

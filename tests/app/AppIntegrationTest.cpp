@@ -9,6 +9,7 @@
 #include "MainLoopWait.h"
 #include "TestHome.h"
 #include "app/AppDelegate.h"
+#include "app/NewWebAppDialog.h"
 #include "app/VLMainMenu.h"
 #include "browser/VLMainWindowController.h"
 #include "browser/VLTabViewItem.h"
@@ -327,4 +328,40 @@ TEST(AppIT, NewAppShowsTheWelcomePageThatSetsTheHomePage) {
               "http://site.test/home");
     EXPECT_TRUE(VLSettingsManager::sharedManager().enableJavaScript());
     EXPECT_EQ(readStore("settings.json")["main_url"], "http://site.test/home");
+    // ...and keeps the app to that site.
+    EXPECT_EQ(readStore("whitelist.json"),
+              (nlohmann::json{{"allowAll", false},
+                              {"allowPatterns", true},
+                              {"allowSubdomains", false},
+                              {"pattern", {"://site.test/", ".site.test/"}}}));
+}
+
+TEST(AppIT, NewWebAppFromTheWelcomePageMakesAndStartsTheApp) {
+    serveSite();
+    // The test bundle is the template here.
+    writeFileBytes(TestHome::bundlePath() + "/Contents/MacOS/Sitebox", "#!/bin/sh\n");
+    std::vector<AppCreator::Result> started;
+    NewWebAppDialog::setLauncher([&](const AppCreator::Result& made) { started.push_back(made); });
+    AppHost host;
+    VLWebViewController* page = AppHost::windows()[0]->tabController().selectedWebViewController();
+    ASSERT_TRUE(waitUntil([&] { return page->webview().title() == "Welcome to Sitebox"; }, 30000));
+    page->webview().evaluate("document.getElementById('new-app').click(); 0");
+    ASSERT_TRUE(waitUntil([] {
+        return NewWebAppDialog::current() && NewWebAppDialog::current()->dialog().get_visible();
+    }));
+    NewWebAppDialog& dialog = *NewWebAppDialog::current();
+    dialog.addressEntry().set_text("ftp://site.test");
+    dialog.create();
+    EXPECT_FALSE(dialog.busy());
+    EXPECT_NE(dialog.statusLabel().get_text().find("address of a web site"), std::string::npos);
+
+    dialog.addressEntry().set_text(PageHost::server().url("/home"));
+    dialog.nameEntry().set_text("Home");
+    dialog.create();
+    ASSERT_TRUE(waitUntil([&] { return !started.empty(); }, 30000))
+        << dialog.statusLabel().get_text();
+    EXPECT_EQ(started[0].name, "Home");
+    EXPECT_TRUE(std::filesystem::exists(started[0].desktopFile));
+    EXPECT_TRUE(std::filesystem::exists(started[0].bundlePath + "/Contents/MacOS/Sitebox"));
+    EXPECT_FALSE(dialog.dialog().get_visible());
 }

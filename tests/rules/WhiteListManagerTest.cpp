@@ -5,6 +5,8 @@
 
 #include "FileGuards.h"
 #include "LogCapture.h"
+#include "TestHome.h"
+#include "rules/SiteWhitelist.h"
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLFileManager.h"
 
@@ -172,4 +174,39 @@ TEST(VLWhiteListManager, FileRoundTripAndShapes) {
         EXPECT_EQ(log.lines().size(), c.logLines) << c.file;
         EXPECT_EQ(readFileBytes(whitelistFile()), c.file);
     }
+}
+
+TEST(SiteWhitelist, KeepsTheSiteAndItsSubdomainsOnly) {
+    struct Case {
+        std::string site;
+        std::vector<std::pair<std::string, bool>> urls;
+    };
+    const std::vector<Case> cases = {
+        {"https://mail.example.org/inbox",
+         {{"https://example.org/", true},
+          {"http://www.example.org/a?b", true},
+          {"https://a.b.example.org/", true},
+          {"https://notexample.org/", false},
+          {"https://example.org.evil.test/", false},
+          {"https://other.test/", false}}},
+        {"https://www.bbc.co.uk/news",
+         {{"https://bbc.co.uk/", true}, {"https://itv.co.uk/", false}}},
+        {"http://127.0.0.1:8080/home",
+         {{"http://127.0.0.1:8080/x", true},
+          {"http://127.0.0.1:9090/", false},
+          {"http://localhost:8080/", false}}},
+        {"https://example.org:443/", {{"https://example.org/", true}}},
+    };
+    for (const Case& test : cases) {
+        VLWhiteListManager list(TestHome::path() + "/site.json");
+        ASSERT_TRUE(SiteWhitelist::apply(list, test.site)) << test.site;
+        EXPECT_FALSE(list.allowAll());
+        EXPECT_TRUE(list.allowPatterns());
+        for (const auto& [url, allowed] : test.urls) {
+            EXPECT_EQ(list.isUrlAllow(url), allowed) << test.site << " -> " << url;
+        }
+    }
+    VLWhiteListManager untouched(TestHome::path() + "/none.json");
+    EXPECT_FALSE(SiteWhitelist::apply(untouched, "not a url"));
+    EXPECT_TRUE(untouched.allowAll());
 }

@@ -1,11 +1,13 @@
-// Draws the template bundle's application icon and writes it as AppIcon.icns.
-//   make_app_icon OUTPUT
+// Draws the template bundle's application icon and writes it as AppIcon.icns, and as a PNG for
+// the desktop's icon theme when asked.
+//   make_app_icon OUTPUT.icns [OUTPUT.png]
 #include <cairo.h>
 
 #include <cmath>
 #include <cstdio>
 #include <memory>
 
+#include "foundation/Files.h"
 #include "maintenance/IcnsWriter.h"
 #include "maintenance/Image.h"
 
@@ -38,8 +40,8 @@ GObjectPtr<GdkPixbuf> pixbufOf(cairo_surface_t* surface) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_app_icon OUTPUT\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: make_app_icon OUTPUT.icns [OUTPUT.png]\n");
         return 2;
     }
     const int size = 128;
@@ -80,6 +82,14 @@ int main(int argc, char** argv) {
     if (std::string error = IcnsWriter::write(icon, argv[1]); !error.empty()) {
         std::fprintf(stderr, "make_app_icon: %s\n", error.c_str());
         return 1;
+    }
+    if (argc == 3) {
+        std::string error;
+        const std::string png = icon.pngData(&error);
+        if (png.empty() || !(error = Files::writeAtomically(argv[2], png)).empty()) {
+            std::fprintf(stderr, "make_app_icon: %s\n", error.c_str());
+            return 1;
+        }
     }
     return 0;
 }
