@@ -203,3 +203,59 @@ Image roundCornersWithRadius(const Image& image, double radius) {
     }
     return Image(std::move(pixbuf));
 }
+
+Image badgedIcon(const Image& icon, const std::string& text) {
+    if (!icon.isValid() || text.empty() || text == "0") {
+        return icon;
+    }
+    const int side = std::max(icon.pixelWidth(), icon.pixelHeight());
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+    SurfacePtr base = surfaceFromPixbuf(icon.pixbuf());
+    if (!base || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+        return icon;
+    }
+    ContextPtr cr(cairo_create(surface.get()));
+    cairo_save(cr.get());
+    cairo_scale(cr.get(), static_cast<double>(side) / icon.pixelWidth(),
+                static_cast<double>(side) / icon.pixelHeight());
+    cairo_set_source_surface(cr.get(), base.get(), 0, 0);
+    cairo_paint(cr.get());
+    cairo_restore(cr.get());
+
+    const double scale = side / 128.0;
+    cairo_scale(cr.get(), scale, scale);
+    cairo_select_font_face(cr.get(), "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+    cairo_set_font_size(cr.get(), 24);
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr.get(), text.c_str(), &extents);
+    const double width = std::max(48.0, std::ceil(extents.x_advance) + 12);
+    const double height = 48;
+    const double x = 128 - 2 - width;
+    const double y = 2;
+    auto roundedRect = [&](double left, double top, double w, double h, double radius) {
+        cairo_new_sub_path(cr.get());
+        cairo_arc(cr.get(), left + w - radius, top + radius, radius, -M_PI / 2, 0);
+        cairo_arc(cr.get(), left + w - radius, top + h - radius, radius, 0, M_PI / 2);
+        cairo_arc(cr.get(), left + radius, top + h - radius, radius, M_PI / 2, M_PI);
+        cairo_arc(cr.get(), left + radius, top + radius, radius, M_PI, 3 * M_PI / 2);
+        cairo_close_path(cr.get());
+    };
+    // The shadow: a few fading rings around the badge.
+    for (int ring = 2; ring >= 1; --ring) {
+        roundedRect(x - ring, y - ring, width + 2 * ring, height + 2 * ring, 24 + ring);
+        cairo_set_source_rgba(cr.get(), 0, 0, 0, 0.8 / (2 * ring + 1));
+        cairo_fill(cr.get());
+    }
+    roundedRect(x, y, width, height, 24);
+    cairo_set_source_rgb(cr.get(), 0.93, 0.16, 0.14);
+    cairo_fill(cr.get());
+    // Centred in a 28-point line whose bottom is 10 points above the badge's bottom.
+    cairo_set_source_rgb(cr.get(), 1, 1, 1);
+    cairo_font_extents_t font;
+    cairo_font_extents(cr.get(), &font);
+    const double lineTop = y + height - 10 - 28;
+    const double baseline = lineTop + (28 - (font.ascent + font.descent)) / 2 + font.ascent;
+    cairo_move_to(cr.get(), x + (width - extents.x_advance) / 2, baseline);
+    cairo_show_text(cr.get(), text.c_str());
+    return Image(pixbufFromSurface(surface.get()), icon.size());
+}

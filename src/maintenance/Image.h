@@ -39,3 +39,9 @@ std::optional<Image> resizeImage(const Image& image, Size size);
 // The image clipped to a rectangle with rounded corners of radius `radius`; the image itself
 // when it has no bitmap form.
 Image roundCornersWithRadius(const Image& image, double radius);
+
+// The unread badge over an application icon: the icon filling a square tile, and in its top-right
+// corner a red rounded badge with `text` in white bold, laid out as on a 128-point tile (48 high,
+// as wide as the text plus 12 but at least 48, 2 from the top and right edges, corner radius 24,
+// a soft black shadow) and scaled to the tile's size. Empty text or "0" gives the icon alone.
+Image badgedIcon(const Image& icon, const std::string& text);

@@ -13,6 +13,7 @@
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "maintenance/Image.h"
+#include "maintenance_ui/DockTile.h"
 #include "stores/VLSettingsManager.h"
 
 namespace {
@@ -69,7 +70,7 @@ bool bindShortcut(const std::string& accelerator, std::function<void()> action) 
 
 void setApplicationIcon(const Image& icon) {
     if (icon.isValid()) {
-        gtk_window_set_default_icon(icon.pixbuf());
+        DockTile::shared().setApplicationIcon(icon);
     }
 }
 }  // namespace

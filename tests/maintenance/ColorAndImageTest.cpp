@@ -120,3 +120,26 @@ TEST(VellHelpers, ErrorsAlertsAndCentre) {
 
     EXPECT_EQ(centerRect(Rect{{10, 20}, {100, 50}}), (Rect{{59.5, 44.5}, {1, 1}}));
 }
+
+TEST(Image, UnreadBadgeSitsTopRightAndGrowsWithItsText) {
+    auto plain =
+        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 128, 128));
+    gdk_pixbuf_fill(plain.get(), 0x0000ffff);  // blue icon
+    const Image icon(plain);
+    EXPECT_EQ(badgedIcon(icon, "0").pixbuf(), icon.pixbuf()) << "no badge for 0";
+    EXPECT_EQ(badgedIcon(icon, "").pixbuf(), icon.pixbuf());
+
+    auto isRed = [](uint32_t rgba) { return (rgba >> 24) > 0xc0 && ((rgba >> 8) & 0xff) < 0x60; };
+    const Image one = badgedIcon(icon, "1");
+    ASSERT_TRUE(one.isValid());
+    EXPECT_EQ(one.pixelWidth(), 128);
+    EXPECT_TRUE(isRed(pixelAt(one, 128 - 2 - 24, 2 + 44))) << "the badge, below its text";
+    EXPECT_EQ(pixelAt(one, 10, 120), 0x0000ffffu) << "the rest of the icon stays";
+    EXPECT_FALSE(isRed(pixelAt(one, 128 - 2 - 70, 2 + 44))) << "48 wide for one digit";
+    const Image many = badgedIcon(icon, "12345");
+    EXPECT_TRUE(isRed(pixelAt(many, 128 - 2 - 70, 2 + 44))) << "wider for a longer text";
+    // A smaller tile scales the same layout.
+    auto small = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 32, 32));
+    gdk_pixbuf_fill(small.get(), 0x0000ffff);
+    EXPECT_TRUE(isRed(pixelAt(badgedIcon(Image(small), "3"), 32 - 7, 11)));
+}
