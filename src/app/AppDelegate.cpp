@@ -12,6 +12,7 @@
 #include "app/VLMainMenu.h"
 #include "autofill/VLServiceManager.h"
 #include "browser/VLMainWindowController.h"
+#include "browser/VLScriptManager.h"
 #include "browser/VLTabViewController.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
@@ -26,6 +27,7 @@
 #include "maintenance/Image.h"
 #include "maintenance_ui/AlertDialog.h"
 #include "maintenance_ui/DesktopIntegration.h"
+#include "maintenance_ui/DockTile.h"
 #include "maintenance_update/VLUpdateManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
@@ -196,10 +198,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     menuState_.titles["helpItem"] = name + " Help";
     menuState_.titles["appMenuItem"] = name;
     applyMenuState();
+    scriptManager_ = std::make_unique<VLScriptManager>();
+    scriptManager_->setup();
     const std::string icon = Bundle::main().resourcePath() + "/AppIcon.icns";
     std::string error;
     if (auto image = Image::fromFile(icon, &error)) {
-        gtk_window_set_default_icon(image->pixbuf());
+        DockTile::shared().setApplicationIcon(*image);
     } else {
         Log::print("app icon not loaded: ", error);
     }

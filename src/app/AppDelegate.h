@@ -2,6 +2,7 @@
 
 #include <gtkmm/application.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "foundation/NotificationCenter.h"
 
 class VLMainMenu;
+class VLScriptManager;
 class VLMainWindowController;
 class VLTabViewItem;
 
@@ -21,6 +23,10 @@ class VLTabViewItem;
 // and saving, the main menu's commands, and the operations the bundle configuration applies.
 class AppDelegate : public VLCorvaManagerDelegate {
   public:
+    // How a window comes forward for a clicked notification, with the notification server's
+    // activation token ("" when none); tests put their own in.
+    using WindowPresenter = std::function<void(VLMainWindowController&, const std::string& token)>;
+    static void setWindowPresenter(WindowPresenter presenter);
     // `extraFlags` lets tests run side by side (NON_UNIQUE).
     explicit AppDelegate(Gio::ApplicationFlags extraFlags = Gio::APPLICATION_FLAGS_NONE);
     ~AppDelegate() override;
@@ -131,6 +137,7 @@ class AppDelegate : public VLCorvaManagerDelegate {
     gulong queryEndHandler_ = 0;
     MenuState menuState_;
     std::map<VLMainWindowController*, std::unique_ptr<VLMainMenu>> menus_;
+    std::unique_ptr<VLScriptManager> scriptManager_;
     std::vector<std::string> userAgentNames_;
     Rect defaultFrame_;
     bool launched_ = false;

@@ -2,8 +2,31 @@
 // include the application, so they offer a slot and the application fills it here.
 #include "app/AppDelegate.h"
 #include "autofill/VLServiceManager.h"
+#include "autofill_ui/VLAutoFillHandler.h"
 #include "browser/VLMainWindowController.h"
+#include "browser/VLNotificationHandler.h"
+#include "browser/VLScriptMessageHandler.h"
+#include "foundation/NoDestructor.h"
 #include "maintenance_ui/DesktopIntegration.h"
+
+namespace {
+AppDelegate::WindowPresenter& windowPresenter() {
+    static NoDestructor<AppDelegate::WindowPresenter> presenter;
+    return *presenter;
+}
+
+// The token lets the window come forward past focus-stealing prevention.
+void presentWindow(VLMainWindowController& controller, const std::string& token) {
+    if (!token.empty()) {
+        controller.window().set_startup_id(token);
+    }
+    controller.window().present();
+}
+}  // namespace
+
+void AppDelegate::setWindowPresenter(WindowPresenter presenter) {
+    windowPresenter() = std::move(presenter);
+}
 
 void AppDelegate::installHooks() {
     // The settings store's global shortcut and application icon.
@@ -14,12 +37,28 @@ void AppDelegate::installHooks() {
         [this](VLMainWindowController& controller) { decorate(controller); });
     VLMainWindowController::setWindowWillClose(
         [this](VLMainWindowController& controller) { windowWillClose(controller); });
-    // A clicked notification brings the frontmost window forward.
-    VLServiceManager::setActivationHandler([this] {
-        if (VLMainWindowController* top = getTopMainController()) {
-            top->window().present();
-        }
+    // A clicked notification brings the frontmost window forward and reaches its page.
+    VLServiceManager::setActivationHandler(
+        [this](const std::string& identifier, const std::string& token) {
+            if (VLMainWindowController* top = getTopMainController()) {
+                if (auto& presenter = windowPresenter()) {
+                    presenter(*top, token);
+                } else {
+                    presentWindow(*top, token);
+                }
+            }
+            VLNotificationHandler::sharedHandler().notificationClicked(identifier);
+        });
+    // What pages post on the page bridge's channels.
+    VLScriptMessageHandler& bridge = VLScriptMessageHandler::sharedHandler();
+    bridge.setRoute(VLScriptMessageHandler::kNotificationsChannel, [](const nlohmann::json& body,
+                                                                      WebKitWebView* view) {
+        VLNotificationHandler::sharedHandler().handleNotificationWithParameters(body, view);
     });
+    bridge.setRoute(VLScriptMessageHandler::kAutoFillChannel,
+                    [](const nlohmann::json& body, WebKitWebView* view) {
+                        VLAutoFillHandler::shared().handleAutoFill(body, view);
+                    });
 }
 
 void AppDelegate::uninstallHooks() {
@@ -27,4 +66,7 @@ void AppDelegate::uninstallHooks() {
     VLMainWindowController::setWindowDecorator(nullptr);
     VLMainWindowController::setWindowWillClose(nullptr);
     VLServiceManager::setActivationHandler(nullptr);
+    VLScriptMessageHandler& bridge = VLScriptMessageHandler::sharedHandler();
+    bridge.setRoute(VLScriptMessageHandler::kNotificationsChannel, nullptr);
+    bridge.setRoute(VLScriptMessageHandler::kAutoFillChannel, nullptr);
 }

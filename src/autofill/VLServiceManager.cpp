@@ -29,8 +29,8 @@ namespace {
 using Connection = VLServiceManager::Connection;
 using WeakConnection = std::weak_ptr<Connection>;
 
-std::function<void()>& activationHandler() {
-    static NoDestructor<std::function<void()>> handler;
+VLServiceManager::ActivationHandler& activationHandler() {
+    static NoDestructor<VLServiceManager::ActivationHandler> handler;
     return *handler;
 }
 
@@ -121,11 +121,13 @@ void serveInterface(GDBusConnection*, const gchar* sender, const gchar*, const g
     }
     VariantRef action = VariantRef::adopt(g_variant_get_child_value(parameters, 0));
     VariantRef identifier = VariantRef::adopt(g_variant_get_child_value(parameters, 1));
+    VariantRef token = VariantRef::adopt(g_variant_get_child_value(parameters, 2));
     g_dbus_method_invocation_return_value(invocation, nullptr);
     connection->manager->notificationAction(
         WireValue::decodeOptionalString(action.get(), "notificationAction action"),
         WireValue::decodeString(identifier.get(), "notificationAction identifier")
-            .value_or(std::string()));
+            .value_or(std::string()),
+        WireValue::decodeString(token.get(), "notificationAction token").value_or(std::string()));
 }
 
 void helperAppeared(GDBusConnection*, const gchar*, const gchar* owner, gpointer data) {
@@ -168,7 +170,7 @@ VLServiceManager& VLServiceManager::sharedManager() {
     return *manager;
 }
 
-void VLServiceManager::setActivationHandler(std::function<void()> handler) {
+void VLServiceManager::setActivationHandler(ActivationHandler handler) {
     activationHandler() = std::move(handler);
 }
 
@@ -303,10 +305,12 @@ void VLServiceManager::saveCredentials(const std::optional<std::string>& passwor
          });
 }
 
-void VLServiceManager::notificationAction(const std::optional<std::string>&, const std::string&) {
-    MainThread::post([] {
+void VLServiceManager::notificationAction(const std::optional<std::string>&,
+                                          const std::string& identifier,
+                                          const std::string& activationToken) {
+    MainThread::post([identifier, activationToken] {
         if (activationHandler()) {
-            activationHandler()();
+            activationHandler()(identifier, activationToken);
         } else {
             Log::line("a notification was clicked, but no window can be brought forward yet");
         }

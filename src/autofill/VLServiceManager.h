@@ -25,10 +25,13 @@ class VLServiceManager {
 
     // The process-wide instance, connected on first use (main thread only).
     static VLServiceManager& sharedManager();
-    // Brings the application's frontmost window forward; installed by the application. Runs on
-    // the main loop when the user clicks a notification the shell posted.
-    // Installed by the application (AppDelegate::installHooks, src/app/AppDelegateHooks.cpp).
-    static void setActivationHandler(std::function<void()> handler);
+    // Brings the application forward (with the notification server's activation token, "" when
+    // there is none) and passes the click on to the page that posted the notification. Runs on the
+    // main loop when the user clicks a notification the shell posted. Installed by the application
+    // (AppDelegate::installHooks, src/app/AppDelegateHooks.cpp).
+    using ActivationHandler =
+        std::function<void(const std::string& identifier, const std::string& activationToken)>;
+    static void setActivationHandler(ActivationHandler handler);
 
     VLServiceManager();   // connects
     ~VLServiceManager();  // disconnects
@@ -55,10 +58,10 @@ class VLServiceManager {
                          const std::optional<std::string>& username, const std::optional<Url>& url,
                          SuccessReply reply);
 
-    // The helper's call-back: the user activated a notification. Both identifiers are ignored;
-    // the activation handler runs on the main loop.
+    // The helper's call-back: the user activated a notification. The action is ignored; the
+    // activation handler runs on the main loop with the notification and the token.
     void notificationAction(const std::optional<std::string>& actionIdentifier,
-                            const std::string& identifier);
+                            const std::string& identifier, const std::string& activationToken);
 
     struct Connection;
 

@@ -47,8 +47,10 @@ void VLScriptMessageHandler::registerWithConfiguration(WebKitUserContentManager*
         const char* name;
         const char* world;
     };
+    // Only the notification shim posts from the page's world; what the app's own scripts report
+    // comes from a world the page cannot reach, so a page cannot forge it.
     static const Channel channels[] = {{kNotificationsChannel, nullptr},
-                                       {kAutoFillChannel, nullptr},
+                                       {kAutoFillChannel, kAppWorld},
                                        {kNavigationChannel, kAppWorld}};
     for (const Channel& channel : channels) {
         const std::string signal = std::string("script-message-received::") + channel.name;
@@ -93,8 +95,10 @@ void VLScriptMessageHandler::didReceiveScriptMessage(const std::string& channel,
 const std::vector<VLScriptMessageHandler::Script>& VLScriptMessageHandler::userScripts() {
     static NoDestructor<std::vector<Script>> scripts([] {
         std::vector<Script> list;
-        const std::pair<const char*, bool> names[] = {
-            {"VLAPIHelper", false}, {"WebViewSearchExt", false}, {"NavigationReports", true}};
+        const std::pair<const char*, bool> names[] = {{"VLAPIHelper", false},
+                                                      {"WebViewSearchExt", false},
+                                                      {"NavigationReports", true},
+                                                      {"VLAutoFill", true}};
         for (const auto& [name, appWorld] : names) {
             auto path = Bundle::main().pathForResource(name, "js");
             Files::ReadResult file = path ? Files::read(*path) : Files::ReadResult{{}, "missing"};

@@ -30,8 +30,8 @@ class VLScriptMessageHandler {
         bool appWorld = false;
     };
     // The bundle's "VLAPIHelper" and "WebViewSearchExt" scripts (type "js"), in that order, for
-    // the main frame at document start, then "NavigationReports" in the app's world. A missing
-    // resource is logged and left out.
+    // the main frame at document start, then "NavigationReports" and "VLAutoFill" in the app's
+    // world, in every frame. A missing resource is logged and left out.
     static const std::vector<Script>& userScripts();
 
     // Delivers one message (the body as JSON) to its channel's route.

@@ -17,6 +17,11 @@ std::function<void(VLWebView&)>& clearLoginDataHook() {
     return *hook;
 }
 
+std::function<void(VLWebView&)>& leavingPageHook() {
+    static NoDestructor<std::function<void(VLWebView&)>> hook;
+    return *hook;
+}
+
 // JavaScript string literal for text placed inside single quotes by the page functions.
 std::string singleQuoted(const std::string& text) {
     std::string out;
@@ -118,6 +123,16 @@ void VLWebView::clearLoginData(VLWebView& view) {
     }
 }
 
+void VLWebView::setLeavingPageHook(std::function<void(VLWebView&)> hook) {
+    leavingPageHook() = std::move(hook);
+}
+
+void VLWebView::leavingPage(VLWebView& view) {
+    if (auto& hook = leavingPageHook()) {
+        hook(view);
+    }
+}
+
 void VLWebView::loadRequest(const std::string& url) {
     clearLoginData(*this);
     appPageRequest_ =
@@ -151,6 +166,14 @@ std::string VLWebView::title() const {
 }
 
 void VLWebView::evaluate(const std::string& script, ScriptResult done) {
+    evaluateIn(nullptr, script, std::move(done));
+}
+
+void VLWebView::evaluateInAppWorld(const std::string& script, ScriptResult done) {
+    evaluateIn(VLScriptMessageHandler::kAppWorld, script, std::move(done));
+}
+
+void VLWebView::evaluateIn(const char* world, const std::string& script, ScriptResult done) {
     auto [callback, data] =
         async_.callback([done = std::move(done)](GObject* source, GAsyncResult* result) {
             GErrorPtr error;
@@ -177,7 +200,7 @@ void VLWebView::evaluate(const std::string& script, ScriptResult done) {
             done(std::move(parsed), "");
         });
     webkit_web_view_evaluate_javascript(view_.get(), script.c_str(),
-                                        static_cast<gssize>(script.size()), nullptr, nullptr,
+                                        static_cast<gssize>(script.size()), world, nullptr,
                                         async_.cancellable(), callback, data);
 }
 

@@ -49,6 +49,10 @@ class VLWebView {
     using ScriptResult =
         std::function<void(std::optional<nlohmann::json> value, std::string error)>;
     void evaluate(const std::string& script, ScriptResult done = {});
+    // The same in the app's own script world, where its page scripts live out of the page's reach.
+    void evaluateInAppWorld(const std::string& script, ScriptResult done = {});
+    // Expires when the view goes.
+    std::weak_ptr<void> lifetime() const { return life_.watch(); }
 
     // Find in page (the bundle's WebViewSearchExt functions).
     void highlightAllOccurencesOfString(const std::string& text, std::function<void(long)> done);
@@ -59,6 +63,10 @@ class VLWebView {
     // Installed by the autofill handler when it starts.
     static void setClearLoginDataHook(std::function<void(VLWebView&)> hook);
     static void clearLoginData(VLWebView& view);
+    // What leaving a page means for the login typed there (the offer to save it); installed by
+    // the autofill handler when it starts.
+    static void setLeavingPageHook(std::function<void(VLWebView&)> hook);
+    static void leavingPage(VLWebView& view);
     // How the page opens an address in a new page (the page controller's new-window path).
     void setOpenInNewPage(std::function<void(const std::string& url)> open) {
         openInNewPage_ = std::move(open);
@@ -70,6 +78,7 @@ class VLWebView {
     void download(const std::string& linkUrl, const std::optional<std::string>& imageUrl);
 
   private:
+    void evaluateIn(const char* world, const std::string& script, ScriptResult done);
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent*,
                                   WebKitHitTestResult* hit, gpointer self);
     void rewriteContextMenu(WebKitContextMenu* menu, WebKitHitTestResult* hit);

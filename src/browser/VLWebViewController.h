@@ -117,6 +117,7 @@ class VLWebViewController {
     static void titleChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
     static void loadingChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
     static void faviconChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self);
+    static void uriChanged(WebKitWebView* view, GParamSpec*, VLWebViewController* self);
     static gboolean decidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
                                  WebKitPolicyDecisionType type, VLWebViewController* self);
     static GtkWidget* createRequested(WebKitWebView*, WebKitNavigationAction* action,

@@ -28,6 +28,7 @@ void VLWebViewController::connectSignals() {
     g_signal_connect(view, "notify::title", G_CALLBACK(titleChanged), this);
     g_signal_connect(view, "notify::is-loading", G_CALLBACK(loadingChanged), this);
     g_signal_connect(view, "notify::favicon", G_CALLBACK(faviconChanged), this);
+    g_signal_connect(view, "notify::uri", G_CALLBACK(uriChanged), this);
     g_signal_connect(view, "decide-policy", G_CALLBACK(decidePolicy), this);
     g_signal_connect(view, "create", G_CALLBACK(createRequested), this);
     g_signal_connect(view, "close", G_CALLBACK(closeRequested), this);
@@ -59,6 +60,14 @@ void VLWebViewController::titleChanged(WebKitWebView*, GParamSpec*, VLWebViewCon
 
 void VLWebViewController::loadingChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self) {
     self->onLoadingChanged();
+}
+
+void VLWebViewController::uriChanged(WebKitWebView* view, GParamSpec*, VLWebViewController* self) {
+    // Without a load, a new address is a navigation within the page (a single-page site's sign-in
+    // moving on): the login typed there may be offered for saving.
+    if (!webkit_web_view_is_loading(view)) {
+        VLWebView::leavingPage(*self->webview_);
+    }
 }
 
 void VLWebViewController::faviconChanged(WebKitWebView*, GParamSpec*, VLWebViewController* self) {
@@ -94,6 +103,8 @@ void VLWebViewController::closeRequested(WebKitWebView*, VLWebViewController* se
 void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
     switch (event) {
         case WEBKIT_LOAD_STARTED: {
+            // The page being left may hold a login typed into it.
+            VLWebView::leavingPage(*webview_);
             historyPending_.reset();
             insecureContent_ = false;
             sourceURL_ = webview_->url();

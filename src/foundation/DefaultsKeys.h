@@ -6,6 +6,7 @@ inline constexpr const char* lastUserAnget = "lastUserAnget";
 inline constexpr const char* toolbarVisible = "ToolbarVisible";
 inline constexpr const char* userNotifications = "UserNotifications";
 inline constexpr const char* dockBadge = "DockBadge";
+inline constexpr const char* titleBadge = "TitleBadge";
 inline constexpr const char* globalShortcutKey = "globalShortcutKey";
 inline constexpr const char* webGrammarCheckingEnabled = "WebGrammarCheckingEnabled";
 inline constexpr const char* webContinuousSpellCheckingEnabled =

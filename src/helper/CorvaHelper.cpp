@@ -54,7 +54,8 @@ bool CorvaHelper::saveCredentials(const std::string& password, const std::string
 }
 
 void CorvaHelper::didActivateNotification(const std::string& sender, const std::string& identifier,
-                                          const std::optional<std::string>& button) {
+                                          const std::optional<std::string>& button,
+                                          const std::string& activationToken) {
     std::optional<VLNotificationInfo> entry = notifications_.take(sender, identifier);
     NotificationPresentation::Outcome outcome =
         NotificationPresentation::outcomeFor(button, entry ? &*entry : nullptr);
@@ -62,7 +63,7 @@ void CorvaHelper::didActivateNotification(const std::string& sender, const std::
         return;
     }
     if (callShell_) {
-        callShell_(sender, outcome.actionIdentifier, identifier);
+        callShell_(sender, outcome.actionIdentifier, identifier, activationToken);
     }
 }
 

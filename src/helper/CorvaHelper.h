@@ -19,9 +19,9 @@
 class CorvaHelper : public NotificationPosterDelegate {
   public:
     // Calls notificationAction:identifier: on the shell connection `sender`.
-    using ShellCall = std::function<void(const std::string& sender,
-                                         const std::optional<std::string>& actionIdentifier,
-                                         const std::string& identifier)>;
+    using ShellCall = std::function<void(
+        const std::string& sender, const std::optional<std::string>& actionIdentifier,
+        const std::string& identifier, const std::string& activationToken)>;
 
     CorvaHelper(KeychainManager& keychain, NotificationPoster& poster, ShellCall callShell);
 
@@ -37,7 +37,8 @@ class CorvaHelper : public NotificationPosterDelegate {
                          const std::optional<Url>& url);
 
     void didActivateNotification(const std::string& sender, const std::string& identifier,
-                                 const std::optional<std::string>& button) override;
+                                 const std::optional<std::string>& button,
+                                 const std::string& activationToken) override;
     void didCloseNotification(const std::string& sender, const std::string& identifier,
                               bool byUser) override;
 

@@ -39,10 +39,12 @@ const char* const kXml = R"xml(<node>
     </method>
   </interface>
   <interface name="com.KVX.CorvaInterfaceProtocol">
-    <!-- The user activated a notification; action is absent for a click on its body. -->
+    <!-- The user activated a notification; action is absent for a click on its body. The token
+         (empty when the notification server gave none) lets the shell's window come forward. -->
     <method name="notificationAction">
       <arg name="action" type="(bs)" direction="in"/>
       <arg name="identifier" type="s" direction="in"/>
+      <arg name="activationToken" type="s" direction="in"/>
     </method>
   </interface>
 </node>

@@ -99,7 +99,7 @@ std::shared_ptr<LibnotifyPoster::Shown> LibnotifyPoster::detach(Shown* shown) {
     return kept;
 }
 
-void LibnotifyPoster::onAction(NotifyNotification*, char* action, void* data) {
+void LibnotifyPoster::onAction(NotifyNotification* notification, char* action, void* data) {
     auto* shown = static_cast<Shown*>(data);
     LibnotifyPoster* poster = shown->poster;
     std::shared_ptr<Shown> kept = poster->detach(shown);
@@ -110,10 +110,14 @@ void LibnotifyPoster::onAction(NotifyNotification*, char* action, void* data) {
     if (action && std::string_view(action) != kDefaultAction) {
         button = action;
     }
+    // Only valid inside this callback.
+    const char* token = notify_notification_get_activation_token(notification);
+    const std::string activationToken = token ? token : "";
     // Take it off the screen; most servers have already done so after a click.
     notify_notification_close(kept->notification.get(), nullptr);
     if (poster->delegate_) {
-        poster->delegate_->didActivateNotification(kept->sender, kept->identifier, button);
+        poster->delegate_->didActivateNotification(kept->sender, kept->identifier, button,
+                                                   activationToken);
     }
 }
 

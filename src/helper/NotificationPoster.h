@@ -9,9 +9,11 @@
 class NotificationPosterDelegate {
   public:
     virtual ~NotificationPosterDelegate() = default;
-    // `button` is absent for a click on the body.
+    // `button` is absent for a click on the body; `activationToken` is the notification server's
+    // token for bringing a window forward ("" when it gave none).
     virtual void didActivateNotification(const std::string& sender, const std::string& identifier,
-                                         const std::optional<std::string>& button) = 0;
+                                         const std::optional<std::string>& button,
+                                         const std::string& activationToken) = 0;
     // The notification went away without a click (closed by the user, expired, replaced).
     virtual void didCloseNotification(const std::string& sender, const std::string& identifier,
                                       bool byUser) = 0;

@@ -113,10 +113,12 @@ void ServiceDelegate::handle(const std::string& sender, const std::string& metho
 
 void ServiceDelegate::notificationAction(const std::string& sender,
                                          const std::optional<std::string>& actionIdentifier,
-                                         const std::string& identifier) {
+                                         const std::string& identifier,
+                                         const std::string& activationToken) {
     VariantRef action = WireValue::optionalString(actionIdentifier);
     VariantRef notification = WireValue::string(identifier);
-    GVariant* fields[] = {action.get(), notification.get()};
+    VariantRef token = WireValue::string(activationToken);
+    GVariant* fields[] = {action.get(), notification.get(), token.get()};
     auto [callback, data] = async_.callback([](GObject* source, GAsyncResult* result) {
         GErrorPtr error;
         VariantRef answer = VariantRef::adopt(
@@ -125,6 +127,6 @@ void ServiceDelegate::notificationAction(const std::string& sender,
     });
     g_dbus_connection_call(connection_.get(), sender.c_str(), CorvaInterfaces::kInterfaceObjectPath,
                            CorvaInterfaces::kInterfaceInterface, "notificationAction",
-                           g_variant_new_tuple(fields, 2), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                           g_variant_new_tuple(fields, 3), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
                            -1, async_.cancellable(), callback, data);
 }

@@ -27,7 +27,7 @@ class ServiceDelegate {
     // away is logged and the call dropped.
     void notificationAction(const std::string& sender,
                             const std::optional<std::string>& actionIdentifier,
-                            const std::string& identifier);
+                            const std::string& identifier, const std::string& activationToken);
 
   private:
     static void methodCall(GDBusConnection* connection, const gchar* sender,

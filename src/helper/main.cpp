@@ -52,8 +52,8 @@ int main() {
     CorvaHelper helper(
         keychain, poster,
         [&delegate](const std::string& sender, const std::optional<std::string>& action,
-                    const std::string& identifier) {
-            delegate.notificationAction(sender, action, identifier);
+                    const std::string& identifier, const std::string& token) {
+            delegate.notificationAction(sender, action, identifier, token);
         });
     if (!delegate.exportHelper(helper)) {
         return 1;

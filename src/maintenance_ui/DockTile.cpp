@@ -2,7 +2,37 @@
 
 #include <gtk/gtk.h>
 
+#include <cstdlib>
+#include <string>
+
+#include "foundation/GObjectPtr.h"
+#include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
+
+namespace {
+// Docks and panels that show counts (the LauncherEntry convention) read the count from the
+// session bus, addressed to the app's desktop entry.
+void announceCount(const std::optional<std::string>& badge) {
+    GApplication* application = g_application_get_default();
+    GDBusConnection* bus = application ? g_application_get_dbus_connection(application) : nullptr;
+    const char* program = g_get_prgname();
+    if (!bus || !program) {
+        return;
+    }
+    const long count = badge ? std::strtol(badge->c_str(), nullptr, 10) : 0;
+    GVariantBuilder properties;
+    g_variant_builder_init(&properties, G_VARIANT_TYPE("a{sv}"));
+    g_variant_builder_add(&properties, "{sv}", "count", g_variant_new_int64(count));
+    g_variant_builder_add(&properties, "{sv}", "count-visible", g_variant_new_boolean(count > 0));
+    const std::string uri = std::string("application://") + program + ".desktop";
+    GErrorPtr error;
+    if (!g_dbus_connection_emit_signal(
+            bus, nullptr, "/com/KVX/Sitebox/LauncherEntry", "com.canonical.Unity.LauncherEntry",
+            "Update", g_variant_new("(sa{sv})", uri.c_str(), &properties), error.out())) {
+        Log::print("cannot announce the unread count: ", error.message());
+    }
+}
+}  // namespace
 
 DockTile& DockTile::shared() {
     static NoDestructor<DockTile> tile;
@@ -30,6 +60,7 @@ void DockTile::setBadge(const std::optional<std::string>& text) {
         badge_ = *text;
     }
     update();
+    announceCount(badge_);
 }
 
 void DockTile::update() {

@@ -127,10 +127,13 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     installBundle(TestHome::bundlePath());
     LogCapture log;
     int activations = 0;
-    VLServiceManager::setActivationHandler([&] {
-        EXPECT_TRUE(MainThread::isMain());
-        ++activations;
-    });
+    std::vector<std::pair<std::string, std::string>> clicked;  // identifier, token
+    VLServiceManager::setActivationHandler(
+        [&](const std::string& identifier, const std::string& token) {
+            EXPECT_TRUE(MainThread::isMain());
+            clicked.push_back({identifier, token});
+            ++activations;
+        });
     VLServiceManager manager;
 
     VLNotificationActionInfo reply;
@@ -148,8 +151,11 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     EXPECT_TRUE(waitUntil([&] { return countLines(log, "Notification posted") == 2; }));
 
     // The action button, then a click on the other one's body: each brings the app forward.
-    server.invokeAction(server.notifications()[0].id, "action");
+    server.invokeAction(server.notifications()[0].id, "action", "token-1");
     ASSERT_TRUE(waitUntil([&] { return activations == 1; }));
+    EXPECT_EQ(clicked[0], (std::pair<std::string, std::string>{
+                              "9C5B94B1-35AD-49BB-B118-8E8FC24ABF80", "token-1"}))
+        << "the server's activation token reaches the window presenter";
     server.invokeAction(server.notifications()[1].id, "default");
     ASSERT_TRUE(waitUntil([&] { return activations == 2; }));
 
@@ -168,7 +174,7 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
         }
         CallResult result = callAndWait(stranger.get(), name, CorvaInterfaces::kInterfaceObjectPath,
                                         CorvaInterfaces::kInterfaceInterface, "notificationAction",
-                                        g_variant_new("((bs)s)", FALSE, "", "x"), 2000);
+                                        g_variant_new("((bs)ss)", FALSE, "", "x", ""), 2000);
         denied += result.errorName == "org.freedesktop.DBus.Error.AccessDenied" ? 1 : 0;
     }
     g_variant_iter_free(iter);

@@ -223,9 +223,11 @@ ShellStub::ShellStub(const PrivateBus& bus) : connection_(bus.connect()) {
            GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
             VariantRef action = VariantRef::adopt(g_variant_get_child_value(parameters, 0));
             VariantRef identifier = VariantRef::adopt(g_variant_get_child_value(parameters, 1));
+            VariantRef token = VariantRef::adopt(g_variant_get_child_value(parameters, 2));
             static_cast<ShellStub*>(data)->actions_.push_back(
                 {WireValue::decodeOptionalString(action.get(), "action"),
-                 WireValue::decodeString(identifier.get(), "identifier").value_or("")});
+                 WireValue::decodeString(identifier.get(), "identifier").value_or(""),
+                 WireValue::decodeString(token.get(), "token").value_or("")});
             g_dbus_method_invocation_return_value(invocation, nullptr);
         },
         nullptr,
@@ -263,6 +265,7 @@ const char* const kNotificationsXml = R"xml(<node>
     </method>
     <signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
     <signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
+    <signal name="ActivationToken"><arg type="u"/><arg type="s"/></signal>
   </interface>
 </node>)xml";
 }  // namespace
@@ -352,7 +355,11 @@ void FakeNotificationServer::emit(std::uint32_t id, const char* signal, GVariant
     g_variant_unref(g_variant_ref_sink(parameters));
 }
 
-void FakeNotificationServer::invokeAction(std::uint32_t id, const std::string& action) {
+void FakeNotificationServer::invokeAction(std::uint32_t id, const std::string& action,
+                                          const std::string& activationToken) {
+    if (!activationToken.empty()) {
+        emit(id, "ActivationToken", g_variant_new("(us)", id, activationToken.c_str()));
+    }
     emit(id, "ActionInvoked", g_variant_new("(us)", id, action.c_str()));
 }
 

@@ -93,6 +93,7 @@ class ShellStub : NoCopy {
     struct Action {
         std::optional<std::string> action;
         std::string identifier;
+        std::string activationToken;
         bool operator==(const Action& other) const = default;
     };
 
@@ -126,8 +127,10 @@ class FakeNotificationServer : NoCopy {
     const std::vector<Notification>& notifications() const { return notifications_; }
     const std::vector<std::uint32_t>& closeRequests() const { return closeRequests_; }
     bool waitForNotifications(std::size_t count);
-    // As if the user clicked the button `action` ("default" for the body).
-    void invokeAction(std::uint32_t id, const std::string& action);
+    // As if the user clicked the button `action` ("default" for the body), the server handing
+    // the activation token first when one is given.
+    void invokeAction(std::uint32_t id, const std::string& action,
+                      const std::string& activationToken = "");
     // 1 expired, 2 dismissed by the user, 3 closed by a call.
     void close(std::uint32_t id, std::uint32_t reason);
 

@@ -211,9 +211,10 @@ TEST(HelperService, NotificationsShowButtonsAndClicksReachThePostingShell) {
     EXPECT_EQ(first.summary, "New mail");
     EXPECT_EQ(first.body, "mail.example\nHello & welcome");
     EXPECT_EQ(first.actions, (Actions{"default", "Open", "close", "Close", "action", "Reply"}));
-    server.invokeAction(first.id, "action");
+    server.invokeAction(first.id, "action", "token-1");
     ASSERT_TRUE(shell.waitForActions(1));
-    EXPECT_EQ(shell.actions()[0], (ShellStub::Action{"reply", "n1"}));
+    EXPECT_EQ(shell.actions()[0], (ShellStub::Action{"reply", "n1", "token-1"}))
+        << "the server's activation token goes back with the click";
     EXPECT_TRUE(waitUntil([&] { return closeRequested(server, first.id); }))
         << "taken off the screen after the click";
 
@@ -224,7 +225,7 @@ TEST(HelperService, NotificationsShowButtonsAndClicksReachThePostingShell) {
               (Actions{"default", "Open", "close", "Close", "0", "A", "1", "B", "2", "C"}));
     server.invokeAction(server.notifications()[1].id, "1");
     ASSERT_TRUE(shell.waitForActions(2));
-    EXPECT_EQ(shell.actions()[1], (ShellStub::Action{"b", "n3"}));
+    EXPECT_EQ(shell.actions()[1], (ShellStub::Action{"b", "n3", ""}));
 
     // "Close", and a dismissal by the server, tell the shell nothing; a click on the body of
     // the next one arrives with no action.
@@ -237,7 +238,7 @@ TEST(HelperService, NotificationsShowButtonsAndClicksReachThePostingShell) {
     server.invokeAction(server.notifications()[3].id, "default");  // after its close: ignored
     server.invokeAction(server.notifications()[4].id, "default");
     ASSERT_TRUE(shell.waitForActions(3));
-    EXPECT_EQ(shell.actions()[2], (ShellStub::Action{std::nullopt, "body"}));
+    EXPECT_EQ(shell.actions()[2], (ShellStub::Action{std::nullopt, "body", ""}));
 
     // Posting an identifier again replaces the shown notification: the old one is closed and
     // its buttons no longer count.
@@ -249,7 +250,7 @@ TEST(HelperService, NotificationsShowButtonsAndClicksReachThePostingShell) {
     server.invokeAction(replaced, "action");
     server.invokeAction(server.notifications()[6].id, "action");
     ASSERT_TRUE(shell.waitForActions(4));
-    EXPECT_EQ(shell.actions()[3], (ShellStub::Action{"new", "again"}));
+    EXPECT_EQ(shell.actions()[3], (ShellStub::Action{"new", "again", ""}));
     drainMainContext();
     EXPECT_EQ(shell.actions().size(), 4u);
 }

@@ -43,7 +43,7 @@ struct HelperUnderTest {
     std::vector<ShellCallRecord> shellCalls;
     CorvaHelper helper{keychain, poster,
                        [this](const std::string& sender, const std::optional<std::string>& action,
-                              const std::string& identifier) {
+                              const std::string& identifier, const std::string&) {
                            shellCalls.push_back({sender, action, identifier});
                        }};
 };
@@ -143,22 +143,22 @@ TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {
     EXPECT_TRUE(t.helper.notifications().contains(":1.4", "one"));
 
     // The action button: the action's identifier goes to the connection that posted.
-    t.helper.didActivateNotification(":1.4", "one", "action");
+    t.helper.didActivateNotification(":1.4", "one", "action", "");
     EXPECT_EQ(t.shellCalls, (std::vector<ShellCallRecord>{{":1.4", "reply", "one"}}));
     EXPECT_FALSE(t.helper.notifications().contains(":1.4", "one"));
 
     // A click on the body; then an activation nobody knows about still reaches the shell.
     t.helper.postNotification(notification("body", {action("a", "A")}), ":1.4");
-    t.helper.didActivateNotification(":1.4", "body", std::nullopt);
+    t.helper.didActivateNotification(":1.4", "body", std::nullopt, "");
     EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
-    t.helper.didActivateNotification(":1.4", "body", "action");
+    t.helper.didActivateNotification(":1.4", "body", "action", "");
     EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.4", std::nullopt, "body"}));
     EXPECT_EQ(t.shellCalls.size(), 3u);
 
     // "Close" and a close by the server remove the entry and tell the shell nothing.
     t.helper.postNotification(notification("closed", {action("a", "A")}), ":1.4");
     t.helper.postNotification(notification("gone"), ":1.4");
-    t.helper.didActivateNotification(":1.4", "closed", "close");
+    t.helper.didActivateNotification(":1.4", "closed", "close", "");
     t.helper.didCloseNotification(":1.4", "gone", true);
     EXPECT_EQ(t.shellCalls.size(), 3u);
     EXPECT_EQ(t.helper.notifications().count(), 0u);
@@ -166,7 +166,7 @@ TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {
     // Two shells may use the same identifier; each entry is its own.
     t.helper.postNotification(notification("dup", {action("first", "F")}), ":1.4");
     t.helper.postNotification(notification("dup", {action("second", "S")}), ":1.7");
-    t.helper.didActivateNotification(":1.7", "dup", "action");
+    t.helper.didActivateNotification(":1.7", "dup", "action", "");
     EXPECT_EQ(t.shellCalls.back(), (ShellCallRecord{":1.7", "second", "dup"}));
     EXPECT_TRUE(t.helper.notifications().contains(":1.4", "dup"));
 }
