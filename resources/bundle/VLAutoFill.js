@@ -12,11 +12,15 @@
     var keys = {ArrowUp: -1, ArrowDown: 1, Enter: 13, Escape: 27};
     var watched = [];  // password fields already reported
     var form = null;   // {username, password} inputs of the last form found
+    var filling = false;  // the app's own fill is no typing of the user
 
     function frame() {
         return {origin: location.origin, url: location.href, top: isTop};
     }
     function post(event, args) {
+        if (filling) {
+            return;
+        }
         try {
             channel.postMessage([event].concat(args, [frame()]));
         } catch (e) {
@@ -97,14 +101,19 @@
     document.addEventListener("DOMContentLoaded", scan);
     new MutationObserver(scanSoon).observe(document, {childList: true, subtree: true});
 
+    // The page's own scripts hear of the new values as if typed; the app does not.
     function setValue(field, value) {
         if (!field) {
             return;
         }
-        field.focus();
-        field.value = value;
-        field.dispatchEvent(new Event("input", {bubbles: true}));
-        field.dispatchEvent(new Event("change", {bubbles: true}));
+        filling = true;
+        try {
+            field.value = value;
+            field.dispatchEvent(new Event("input", {bubbles: true}));
+            field.dispatchEvent(new Event("change", {bubbles: true}));
+        } finally {
+            filling = false;
+        }
     }
     function fillHere(username, password) {
         if (!form) {

@@ -27,6 +27,8 @@ class AppDelegate : public VLCorvaManagerDelegate {
     // activation token ("" when none); tests put their own in.
     using WindowPresenter = std::function<void(VLMainWindowController&, const std::string& token)>;
     static void setWindowPresenter(WindowPresenter presenter);
+    // The unread-count poller, from the second launch phase on.
+    VLScriptManager* scriptManager() const { return scriptManager_.get(); }
     // `extraFlags` lets tests run side by side (NON_UNIQUE).
     explicit AppDelegate(Gio::ApplicationFlags extraFlags = Gio::APPLICATION_FLAGS_NONE);
     ~AppDelegate() override;
