@@ -5,23 +5,13 @@
 
 #include "autofill/VLServiceManager.h"
 #include "browser/VLWebView.h"
+#include "foundation/JavaScript.h"
 #include "foundation/Log.h"
 #include "foundation/Url.h"
 #include "maintenance/Alert.h"
 #include "maintenance_ui/AlertDialog.h"
 
 namespace {
-// A JavaScript string literal of any text: JSON's escapes, ASCII only (so no line separator
-// survives raw), and no "</" that could end a script element.
-std::string literal(const std::string& text) {
-    std::string json =
-        nlohmann::json(text).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
-    for (auto at = json.find("</"); at != std::string::npos; at = json.find("</", at + 3)) {
-        json.replace(at, 2, "<\\/");
-    }
-    return json;
-}
-
 Gtk::Window* windowOf(VLWebView& view) {
     Gtk::Widget* toplevel = view.widget().get_toplevel();
     return toplevel && toplevel->get_is_toplevel() ? dynamic_cast<Gtk::Window*>(toplevel) : nullptr;
@@ -259,11 +249,11 @@ void VLAutoFillHandler::autoFill(const std::string& username, const std::string&
     }
     // Only the app's own world can call the fill function; a frame gets it only when its origin
     // is the form's own.
-    webView.evaluateInAppWorld(topFrame
-                                   ? "vlAPIHelper.autoFill.autoFill(" + literal(username) + ", " +
-                                         literal(password) + ")"
-                                   : "vlAPIHelper.autoFill.autoFillFrame(" + literal(origin) +
-                                         ", " + literal(username) + ", " + literal(password) + ")");
+    webView.evaluateInAppWorld(
+        topFrame ? "vlAPIHelper.autoFill.autoFill(" + javaScriptString(username) + ", " +
+                       javaScriptString(password) + ")"
+                 : "vlAPIHelper.autoFill.autoFillFrame(" + javaScriptString(origin) + ", " +
+                       javaScriptString(username) + ", " + javaScriptString(password) + ")");
 }
 
 void VLAutoFillHandler::passwordDidSelected(const VLCredentials& credentials, VLWebView& webView) {

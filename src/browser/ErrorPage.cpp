@@ -98,9 +98,9 @@ std::string ErrorPage::explanation(Kind kind) {
     return "The page could not be loaded.";
 }
 
-std::string ErrorPage::html(Kind kind, const std::string& url, const std::string& detail) {
-    auto parsed = Url::parse(url);
-    const std::string title = heading(kind, parsed ? parsed->host() : std::string());
+namespace {
+std::string page(const std::string& title, const std::string& explanation, const std::string& url,
+                 const std::string& detail, const std::string& buttons) {
     return "<!doctype html><html lang=\"en\"><head><meta charset=\"utf-8\"><title>" +
            escaped(title) +
            "</title><style>"
@@ -110,13 +110,63 @@ std::string ErrorPage::html(Kind kind, const std::string& url, const std::string
            "h1 { font-weight: 500; font-size: 1.6em; }"
            ".address { font-family: monospace; word-break: break-all; color: #555; }"
            ".detail { color: #777; font-size: .85em; }"
-           "a.button { display: inline-block; margin-top: 1.5em; padding: .5em 1.2em;"
+           "a.button { display: inline-block; margin: 1.5em 1em 0 0; padding: .5em 1.2em;"
            " border-radius: 6px; background: #3584e4; color: #fff; text-decoration: none; }"
+           "a.button.quiet { background: transparent; color: #3584e4; border: 1px solid #3584e4; }"
            "@media (prefers-color-scheme: dark) { body { color: #eee; background: #242424; }"
            " .address { color: #bbb; } .detail { color: #999; } }"
            "</style></head><body><h1>" +
-           escaped(title) + "</h1><p>" + escaped(explanation(kind)) + "</p><p class=\"address\">" +
-           escaped(url) + "</p><p class=\"detail\">" + escaped(detail) +
-           "</p><a class=\"button\" id=\"try-again\" href=\"" + escaped(url) +
-           "\">Try Again</a></body></html>";
+           escaped(title) + "</h1><p>" + escaped(explanation) + "</p><p class=\"address\">" +
+           escaped(url) + "</p><p class=\"detail\">" + escaped(detail) + "</p>" + buttons +
+           "</body></html>";
+}
+
+std::string hostOf(const std::string& url) {
+    auto parsed = Url::parse(url);
+    return parsed ? parsed->host() : std::string();
+}
+}  // namespace
+
+std::string ErrorPage::html(Kind kind, const std::string& url, const std::string& detail) {
+    return page(heading(kind, hostOf(url)), explanation(kind), url, detail,
+                "<a class=\"button\" id=\"try-again\" href=\"" + escaped(url) + "\">Try Again</a>");
+}
+
+ErrorPage::CertificateProblem ErrorPage::certificateProblem(unsigned flags) {
+    if (flags & (G_TLS_CERTIFICATE_REVOKED | G_TLS_CERTIFICATE_INSECURE)) {
+        return {flags & G_TLS_CERTIFICATE_REVOKED
+                    ? "Its certificate has been revoked by the authority that issued it."
+                    : "Its certificate uses a method the system no longer trusts.",
+                false};
+    }
+    std::string text;
+    if (flags & G_TLS_CERTIFICATE_BAD_IDENTITY) {
+        text += "Its certificate was made for another host. ";
+    }
+    if (flags & G_TLS_CERTIFICATE_EXPIRED) {
+        text += "Its certificate has expired. ";
+    }
+    if (flags & G_TLS_CERTIFICATE_NOT_ACTIVATED) {
+        text += "Its certificate is not valid yet. ";
+    }
+    if (flags & G_TLS_CERTIFICATE_UNKNOWN_CA) {
+        text += "Its certificate is self-signed or comes from an unknown authority. ";
+    }
+    if (text.empty()) {
+        text = "Its certificate could not be checked. ";
+    }
+    text += "Someone may be pretending to be this site.";
+    return {text, true};
+}
+
+std::string ErrorPage::certificateHtml(const std::string& url, const CertificateProblem& problem,
+                                       const std::string& continueHref) {
+    std::string buttons =
+        "<a class=\"button\" id=\"try-again\" href=\"" + escaped(url) + "\">Try Again</a>";
+    if (problem.mayContinue) {
+        buttons += "<a class=\"button quiet\" id=\"continue\" href=\"" + escaped(continueHref) +
+                   "\">Continue to " + escaped(hostOf(url)) + " anyway</a>";
+    }
+    return page("This connection to " + hostOf(url) + " is not private", problem.text, url, "",
+                buttons);
 }

@@ -15,4 +15,16 @@ class ErrorPage {
     static std::string explanation(Kind kind);
     // The whole page; `detail` is the engine's own message, shown small.
     static std::string html(Kind kind, const std::string& url, const std::string& detail);
+
+    // What is wrong with a server's certificate, in plain words, and whether the user may go on
+    // anyway (not for a revoked or distrusted one).
+    struct CertificateProblem {
+        std::string text;
+        bool mayContinue = true;
+    };
+    static CertificateProblem certificateProblem(unsigned flags);
+    // The page for a certificate with errors: the host, the problem, and a "Continue" link to
+    // `continueHref` when the user may go on.
+    static std::string certificateHtml(const std::string& url, const CertificateProblem& problem,
+                                       const std::string& continueHref);
 };

@@ -2,24 +2,13 @@
 
 #include <cstdio>
 
+#include "foundation/JavaScript.h"
+
 std::string UserStyleScript::wrap(const std::string& css) {
-    std::string escaped;
-    escaped.reserve(css.size() + 16);
-    for (size_t i = 0; i < css.size(); ++i) {
-        char c = css[i];
-        if (c == '\\' || c == '`') {
-            escaped += '\\';
-            escaped += c;
-        } else if (c == '$' && i + 1 < css.size() && css[i + 1] == '{') {
-            escaped += "\\$";
-        } else if (c == '\n') {
-            escaped += "\\\n";
-        } else {
-            escaped += c;
-        }
-    }
-    return "(function() {var css = `" + escaped +
-           "`;"
+    // The text goes in as a string literal, so every character stays what it was: a line break
+    // stays a line break, and a backquote or "${" is plain text.
+    return "(function() {var css = " + javaScriptString(css) +
+           ";"
            "if (typeof GM_addStyle != 'undefined') { GM_addStyle(css); }"
            " else if (typeof PRO_addStyle != 'undefined') { PRO_addStyle(css); }"
            " else if (typeof addStyle != 'undefined') { addStyle(css); }"

@@ -4,6 +4,7 @@
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
+#include "foundation/JavaScript.h"
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
@@ -22,21 +23,6 @@ std::function<void(VLWebView&)>& leavingPageHook() {
     return *hook;
 }
 
-// JavaScript string literal for text placed inside single quotes by the page functions.
-std::string singleQuoted(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\\' || c == '\'') {
-            out += '\\';
-        }
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
 struct MenuAction {
     std::weak_ptr<void> alive;
     std::function<void()> run;
@@ -206,7 +192,7 @@ void VLWebView::evaluateIn(const char* world, const std::string& script, ScriptR
 
 void VLWebView::highlightAllOccurencesOfString(const std::string& text,
                                                std::function<void(long)> done) {
-    evaluate("wkWebview_HighlightAllOccurencesOfString('" + singleQuoted(text) + "')");
+    evaluate("wkWebview_HighlightAllOccurencesOfString(" + javaScriptString(text) + ")");
     evaluate("wkWebview_SearchResultCount",
              [done = std::move(done)](std::optional<nlohmann::json> value, std::string) {
                  long count = value && value->is_number() ? value->get<long>() : 0;

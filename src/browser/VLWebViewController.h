@@ -123,6 +123,24 @@ class VLWebViewController {
     static GtkWidget* createRequested(WebKitWebView*, WebKitNavigationAction* action,
                                       VLWebViewController* self);
     static void closeRequested(WebKitWebView*, VLWebViewController* self);
+    // VLWebViewControllerPanels.cpp: what the engine asks in the user's name.
+    static gboolean scriptDialog(WebKitWebView*, WebKitScriptDialog* dialog,
+                                 VLWebViewController* self);
+    static gboolean authenticate(WebKitWebView*, WebKitAuthenticationRequest* request,
+                                 VLWebViewController* self);
+    static gboolean runFileChooser(WebKitWebView*, WebKitFileChooserRequest* request,
+                                   VLWebViewController* self);
+    static gboolean permissionRequest(WebKitWebView*, WebKitPermissionRequest* request,
+                                      VLWebViewController* self);
+    static gboolean tlsErrors(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate,
+                              GTlsCertificateFlags errors, VLWebViewController* self);
+    void decideMediaPermission(WebKitPermissionRequest* request);
+    // The address the certificate page's "Continue" link goes to, and taking that navigation as
+    // the user's consent to the certificate (true when it was).
+    std::string continueAddress() const;
+    bool acceptCertificateIfAsked(const std::string& url);
+    // A page's window.close().
+    void pageRequestedClose();
 
     // The whitelist judgement and download choice of a response, and the new-page paths.
     bool decideNavigationAction(WebKitPolicyDecision* decision, bool newWindow);
@@ -184,6 +202,13 @@ class VLWebViewController {
     // The same typed address over http, tried once when the https guess meets no TLS.
     std::optional<std::string> httpFallback_;
     NavigationIntents intents_;
+    // The certificate the page on screen asks the user about.
+    struct CertificateException {
+        std::string url;
+        std::string host;
+        GObjectPtr<GTlsCertificate> certificate;
+    };
+    CertificateException certificateException_;
     struct UserScriptUnref {
         void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }
     };

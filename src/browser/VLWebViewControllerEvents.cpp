@@ -32,6 +32,11 @@ void VLWebViewController::connectSignals() {
     g_signal_connect(view, "decide-policy", G_CALLBACK(decidePolicy), this);
     g_signal_connect(view, "create", G_CALLBACK(createRequested), this);
     g_signal_connect(view, "close", G_CALLBACK(closeRequested), this);
+    g_signal_connect(view, "script-dialog", G_CALLBACK(scriptDialog), this);
+    g_signal_connect(view, "authenticate", G_CALLBACK(authenticate), this);
+    g_signal_connect(view, "run-file-chooser", G_CALLBACK(runFileChooser), this);
+    g_signal_connect(view, "permission-request", G_CALLBACK(permissionRequest), this);
+    g_signal_connect(view, "load-failed-with-tls-errors", G_CALLBACK(tlsErrors), this);
     webview_->setOpenInNewPage([this](const std::string& url) { openInNewPage(url); });
 }
 
@@ -95,9 +100,7 @@ GtkWidget* VLWebViewController::createRequested(WebKitWebView*, WebKitNavigation
 }
 
 void VLWebViewController::closeRequested(WebKitWebView*, VLWebViewController* self) {
-    if (self->delegate_) {
-        self->delegate_->closeTab(*self);
-    }
+    self->pageRequestedClose();
 }
 
 void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {

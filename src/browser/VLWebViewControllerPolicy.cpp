@@ -5,6 +5,7 @@
 #include <gtk/gtk.h>
 
 #include "browser/PolicyRules.h"
+#include "browser/VLPopupWindow.h"
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
 #include "browser/VLWebViewControllerDelegate.h"
@@ -103,6 +104,11 @@ bool VLWebViewController::decideNavigationAction(WebKitPolicyDecision* decision,
     WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
         WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const std::string url = requestUrl(action);
+
+    if (acceptCertificateIfAsked(url)) {
+        webkit_policy_decision_ignore(decision);
+        return true;
+    }
 
     if (appPage(url)) {
         if (newWindow || !mayOpenAppPage(url, action)) {
@@ -263,6 +269,18 @@ bool VLWebViewController::mayOpenWindow(WebKitNavigationAction* action) {
 GtkWidget* VLWebViewController::createWebView(WebKitNavigationAction* action) {
     if (!mayOpenWindow(action)) {
         return nullptr;
+    }
+    // A window a page opens by script for another site (a sign-in with it) stays in the app,
+    // in a pop-up window its opener can hear back from; links opening new pages go by the
+    // whitelist as ever.
+    const std::string target = requestUrl(action);
+    if (webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_OTHER &&
+        PolicyRules::isWebAddress(target) && !allowedByWhitelist(target)) {
+        auto popup = forNewWindow(*this);
+        popup->isRecentNewTab_ = false;
+        GtkWidget* widget = GTK_WIDGET(popup->webview_->webView());
+        VLPopupWindow::open(std::move(popup), windowOf(*webview_));
+        return widget;
     }
     if (!delegate_ || !delegate_->respondsToNewWebViewConstroller()) {
         const std::string url = requestUrl(action);

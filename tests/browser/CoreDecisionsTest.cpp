@@ -8,6 +8,7 @@
 #include "browser/UserAgents.h"
 #include "browser/UserStyleScript.h"
 #include "browser/ZoomSteps.h"
+#include "foundation/JavaScript.h"
 #include "foundation/TypedAddress.h"
 
 TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
@@ -74,15 +75,16 @@ TEST(UserAgents, TableAndVersions) {
 }
 
 TEST(UserStyleScript, WrapsStylesSafely) {
-    std::string script = UserStyleScript::wrap("body {\ncolor: red;\n}");
-    EXPECT_EQ(script.rfind("(function() {var css = `body {\\\ncolor: red;\\\n}`;", 0), 0u);
+    std::string script = UserStyleScript::wrap("p\ndiv {\ncolor: red;\n}");
+    EXPECT_EQ(script.rfind("(function() {var css = \"p\\ndiv {\\ncolor: red;\\n}\";", 0), 0u)
+        << "line breaks stay line breaks";
     EXPECT_NE(script.find("GM_addStyle(css)"), std::string::npos);
     EXPECT_NE(script.find("PRO_addStyle(css)"), std::string::npos);
     EXPECT_NE(script.find("document.createElement('style')"), std::string::npos);
 
-    // Nothing in the style text can end the template literal early.
-    std::string hostile = UserStyleScript::wrap("a{}`;alert(1);`${alert(2)}\\`");
-    EXPECT_NE(hostile.find("a{}\\`;alert(1);\\`\\${alert(2)}\\\\\\`"), std::string::npos);
+    // Nothing in the text can end the literal early.
+    EXPECT_EQ(javaScriptString("`${x}\"'\\\r\n\xe2\x80\xa8</script>"),
+              "\"`${x}\\\"'\\\\\\r\\n\\u2028<\\/script>\"");
 
     EXPECT_EQ(UserStyleScript::fontStyle({"DejaVu Sans", 13}),
               "h1, h2, h3, p, a {\nfont-family: DejaVu Sans;\nfont-size: 13.000000px;\n}");

@@ -373,31 +373,6 @@ TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
         waitUntil([&] { return host.delegate.began.back() == "https://example.test/path"; }));
 }
 
-TEST(PageControllerIT, PageOpenedWindowGoesToTheDelegateAndClosesWhenItsLinkLeaves) {
-    PageHost::server().handle("/opener", [](const LocalHttpServer::Request&) {
-        return html(
-            "<a id=popup href='http://site.test/child' target='_blank'>p</a>"
-            "<a id=away href='http://away.test/x' target='_blank'>a</a>");
-    });
-    PageHost::server().handle("/child", [](const LocalHttpServer::Request&) { return html("c"); });
-    PageHost::server().handle("/x", [](const LocalHttpServer::Request&) { return html("x"); });
-    allowOnly({"*site.test*"});
-    VLSettingsManager::sharedManager().setBlockPopupWindow(false);  // scripts may open windows
-    PageHost host;
-    ASSERT_TRUE(host.load("http://site.test/opener"));
-    host.evaluate("window.open('http://site.test/child'); 0");
-    ASSERT_TRUE(waitUntil([&] { return host.delegate.newPages.size() == 1; }));
-    VLWebViewController& child = *host.delegate.newPages[0];
-    EXPECT_TRUE(child.isRecentNewTab());
-    EXPECT_TRUE(waitUntil([&] { return child.webview().url() == "http://site.test/child"; }));
-    EXPECT_EQ(child.customUserAgent(), host.page().customUserAgent());
-
-    host.evaluate("window.open('http://away.test/x'); 0");
-    ASSERT_TRUE(waitUntil([&] { return host.delegate.newPages.size() == 2; }));
-    ASSERT_TRUE(waitUntil([&] { return host.delegate.closeRequests == 1; }));
-    EXPECT_EQ(PageHost::workspace().opened.back().url, "http://away.test/x");
-}
-
 namespace {
 // Opens the page's context menu with a real right click and returns the names of the actions
 // of the app's own items, after running the one named `activate` (if any).

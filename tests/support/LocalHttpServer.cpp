@@ -34,10 +34,29 @@ std::optional<std::string> LocalHttpServer::Request::header(const std::string& n
     return joined;
 }
 
-LocalHttpServer::LocalHttpServer() {
-    server_ = soup_server_new("server-header", "LocalHttpServer", nullptr);
+LocalHttpServer::LocalHttpServer(bool https) : scheme_(https ? "https" : "http") {
+    GTlsCertificate* certificate = nullptr;
     GError* error = nullptr;
-    if (!soup_server_listen_local(server_, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, &error)) {
+    if (https) {
+        // A self-signed certificate for localhost, kept with the tests.
+        const std::string folder = std::string(SITEBOX_SOURCE_DIR) + "/tests/support/tls/";
+        certificate =
+            g_tls_certificate_new_from_files((folder + "localhost-cert.pem").c_str(),
+                                             (folder + "localhost-key.pem").c_str(), &error);
+        if (!certificate) {
+            std::string text = error->message;
+            g_error_free(error);
+            throw std::runtime_error("test certificate unreadable: " + text);
+        }
+    }
+    server_ = soup_server_new("server-header", "LocalHttpServer", "tls-certificate", certificate,
+                              nullptr);
+    if (certificate) {
+        g_object_unref(certificate);
+    }
+    const auto options = static_cast<SoupServerListenOptions>(
+        SOUP_SERVER_LISTEN_IPV4_ONLY | (https ? SOUP_SERVER_LISTEN_HTTPS : 0));
+    if (!soup_server_listen_local(server_, 0, options, &error)) {
         std::string text = error->message;
         g_error_free(error);
         throw std::runtime_error("local HTTP server cannot listen: " + text);
@@ -74,7 +93,9 @@ void LocalHttpServer::serve(const std::string& path, std::string body, std::stri
 }
 
 std::string LocalHttpServer::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    // A TLS server's certificate names localhost.
+    return scheme_ == "https" ? "https://localhost:" + std::to_string(port_) + path
+                              : "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
 size_t LocalHttpServer::requestCount(const std::string& path) const {

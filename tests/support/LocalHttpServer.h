@@ -46,7 +46,8 @@ class LocalHttpServer {
 
     using Handler = std::function<Response(const Request&)>;
 
-    LocalHttpServer();
+    // With `https`, it speaks TLS with a self-signed certificate for localhost.
+    explicit LocalHttpServer(bool https = false);
     ~LocalHttpServer();
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
@@ -58,7 +59,7 @@ class LocalHttpServer {
                std::string contentType = "application/octet-stream");
 
     unsigned port() const { return port_; }
-    // "http://127.0.0.1:<port><path>"
+    // "http://127.0.0.1:<port><path>", or "https://localhost:<port><path>"
     std::string url(const std::string& path) const;
 
     const std::vector<Request>& requests() const { return requests_; }
@@ -79,6 +80,7 @@ class LocalHttpServer {
     void startStream(SoupServerMessage* message, std::function<std::optional<std::string>()> next);
     static void writeNext(SoupServerMessage* message, Stream* stream);
 
+    std::string scheme_;
     SoupServer* server_ = nullptr;
     unsigned port_ = 0;
     std::map<std::string, Handler> handlers_;
