@@ -131,6 +131,9 @@ void AppDelegate::applicationWillFinishLaunching() {
                 setCustomAgent(*agent);
             }
         }));
+    // A download that starts shows the toolbar, where its button is.
+    observers_.push_back(NotificationCenter::defaultCenter().addObserver(
+        notification::downloadAdd, [this](const Notification&) { showWindowToolbar(); }));
     addUseragents();
     setBookmarkTitle(VLSettingsManager::sharedManager().showBookmarkBar());
     VLRestoreManager& restore = VLRestoreManager::sharedManager();

@@ -12,6 +12,7 @@
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
 #include "browser/WelcomePage.h"
+#include "downloads/VLDownloadsButton.h"
 #include "foundation/Bundle.h"
 #include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
@@ -97,6 +98,9 @@ void AppDelegate::decorate(VLMainWindowController& controller) {
     controller.menubarSlot().pack_start(menu->menuBar(), Gtk::PACK_SHRINK);
     menu->menuBar().show();
     menus_[&controller] = std::move(menu);
+    // Shows itself once a download starts.
+    controller.window().headerBar().pack_end(
+        *Gtk::manage(new VLDownloadsButton(VLWebManager::sharedManager().downloadQueue())));
 }
 
 VLMainMenu* AppDelegate::menuFor(VLMainWindowController* controller) {
