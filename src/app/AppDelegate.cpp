@@ -27,6 +27,7 @@
 #include "maintenance_ui/AlertDialog.h"
 #include "maintenance_ui/DesktopIntegration.h"
 #include "maintenance_update/VLUpdateManager.h"
+#include "preferences/VLSettingsTabViewController.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -298,6 +299,8 @@ void AppDelegate::applicationWillTerminate() {
         return;
     }
     terminated_ = true;
+    // An open preferences window hands its pane's edits to the stores first.
+    VLSettingsTabViewController::closeCurrent();
     VLSettingsManager::sharedManager().saveSettings();
     VLRestoreManager& restore = VLRestoreManager::sharedManager();
     const auto& open = VLMainWindowController::openControllers();

@@ -20,6 +20,8 @@
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
 #include "maintenance_ui/AlertDialog.h"
+#include "preferences/VLSettingsTabViewController.h"
+#include "preferences/VLStyleViewController.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLHistoryManager.h"
@@ -81,6 +83,20 @@ void AppDelegate::installActions() {
             top->tabController().addNewTab();
             top->tabController().openUrl(WelcomePage::url());
         }
+    });
+    using Pane = VLSettingsTabViewController::Pane;
+    for (const auto& [name, pane] :
+         {std::pair{"preferences", Pane::General}, std::pair{"user-scripts", Pane::UserScripts},
+          std::pair{"user-styles", Pane::UserStyles}}) {
+        app_->add_action(name, [this, pane = pane] {
+            VLMainWindowController* top = getTopMainController();
+            VLSettingsTabViewController::show(pane, top ? &top->window() : nullptr);
+        });
+    }
+    app_->set_accels_for_action("app.preferences", {"<Primary>comma"});
+    app_->add_action("window-color", [this] {
+        VLMainWindowController* top = getTopMainController();
+        VLStyleViewController::show(top ? &top->window() : nullptr);
     });
     app_->add_action("about", [this] {
         Alert about{appName(),
