@@ -6,21 +6,28 @@
 #include <gtkmm/comboboxtext.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/fontchooserdialog.h>
+#include <gtkmm/label.h>
+#include <gtkmm/messagedialog.h>
 #include <gtkmm/radiobutton.h>
 #include <gtkmm/scale.h>
 #include <gtkmm/treeview.h>
 #include <gtksourceview/gtksource.h>
 
+#include <filesystem>
 #include <functional>
-#include <set>
 
 #include "FileGuards.h"
 #include "MainLoopWait.h"
 #include "TestHome.h"
 #include "WidgetLookup.h"
+#include "foundation/DefaultsKeys.h"
+#include "foundation/GObjectPtr.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/NotificationNames.h"
+#include "foundation/UserDefaults.h"
+#include "preferences/VLGeneralSettingsViewController.h"
 #include "preferences/VLSettingsTabViewController.h"
+#include "preferences/VLShortcutRecorder.h"
 #include "preferences/VLUserScriptsViewController.h"
 #include "rules/VLScriptsManager.h"
 #include "rules/VLWhiteListManager.h"
@@ -278,4 +285,48 @@ TEST(PreferencesIT, ShortcutsPaneReplacesTheStoreFromTheTableWhenHidden) {
                                      {"mail", "https://mail.example.org"}};
     EXPECT_EQ(shortcuts.json(), expected);
     EXPECT_EQ(readJson(shortcuts.getPath()), expected);
+}
+
+TEST(PreferencesIT, AppIconMustBeSquareAndTheShortcutIsBoundAsRecorded) {
+    std::vector<std::string> bound;
+    VLSettingsManager::setShortcutBinder([&](const std::string& accelerator, auto) {
+        bound.push_back(accelerator);
+        return true;
+    });
+    Preferences preferences(Pane::General);
+    auto* general =
+        dynamic_cast<VLGeneralSettingsViewController*>(Preferences::window().pane(Pane::General));
+    ASSERT_TRUE(general);
+    const std::string icon = TestHome::bundlePath() + "/Contents/Resources/AppIcon.icns";
+    for (auto [width, height] : {std::pair{40, 20}, {32, 32}}) {
+        auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(
+            gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, width, height));
+        gdk_pixbuf_fill(pixbuf.get(), 0x3366ccff);
+        const std::string path = TestHome::path() + "/icon.png";
+        ASSERT_TRUE(gdk_pixbuf_save(pixbuf.get(), path.c_str(), "png", nullptr, nullptr));
+        general->iconChosen(path);
+        EXPECT_EQ(std::filesystem::exists(icon), width == height) << width << "x" << height;
+    }
+    bool refused = false;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        if (auto* alert = dynamic_cast<Gtk::MessageDialog*>(window)) {
+            refused = refused || alert->property_secondary_text().get_value() ==
+                                     "The image you provided is not square.";
+        }
+    }
+    EXPECT_TRUE(refused);
+
+    auto& recorder = dynamic_cast<VLShortcutRecorder&>(
+        *Preferences::control<Gtk::Label>("shortcutLabel").get_mnemonic_widget());
+    recorder.clicked();
+    EXPECT_FALSE(recorder.record(GDK_KEY_k, Gdk::ModifierType(0))) << "a plain key is refused";
+    EXPECT_TRUE(recorder.record(GDK_KEY_space, Gdk::CONTROL_MASK | Gdk::MOD1_MASK));
+    EXPECT_EQ(UserDefaults::standard().stringForKey(defaults_key::globalShortcutKey),
+              "<Primary><Alt>space");
+    EXPECT_EQ(bound.back(), "<Primary><Alt>space") << "bound again at once";
+    recorder.clicked();
+    recorder.record(GDK_KEY_BackSpace, Gdk::ModifierType(0));
+    EXPECT_FALSE(UserDefaults::standard().objectForKey(defaults_key::globalShortcutKey));
+    EXPECT_EQ(bound.back(), "");
+    VLSettingsManager::setShortcutBinder(nullptr);
 }
