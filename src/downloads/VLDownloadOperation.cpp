@@ -78,7 +78,9 @@ void VLDownloadOperation::cancel() {
 }
 
 std::string VLDownloadOperation::describe() const {
-    return request_ ? request_->url : url_;
+    const std::string& url = request_ ? request_->url : url_;
+    // A query or fragment may carry a token: the log gets the address without them.
+    return url.substr(0, url.find_first_of("?#"));
 }
 
 void VLDownloadOperation::beginOnMainLoop() {
