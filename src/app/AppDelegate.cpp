@@ -29,6 +29,7 @@
 #include "maintenance_ui/DesktopIntegration.h"
 #include "maintenance_ui/DockTile.h"
 #include "maintenance_update/VLUpdateManager.h"
+#include "preferences/VLSettingsTabViewController.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -133,6 +134,9 @@ void AppDelegate::applicationWillFinishLaunching() {
                 setCustomAgent(*agent);
             }
         }));
+    // A download that starts shows the toolbar, where its button is.
+    observers_.push_back(NotificationCenter::defaultCenter().addObserver(
+        notification::downloadAdd, [this](const Notification&) { showWindowToolbar(); }));
     addUseragents();
     setBookmarkTitle(VLSettingsManager::sharedManager().showBookmarkBar());
     VLRestoreManager& restore = VLRestoreManager::sharedManager();
@@ -299,6 +303,8 @@ void AppDelegate::applicationWillTerminate() {
         return;
     }
     terminated_ = true;
+    // An open preferences window hands its pane's edits to the stores first.
+    VLSettingsTabViewController::closeCurrent();
     VLSettingsManager::sharedManager().saveSettings();
     VLRestoreManager& restore = VLRestoreManager::sharedManager();
     const auto& open = VLMainWindowController::openControllers();

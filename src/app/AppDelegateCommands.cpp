@@ -12,6 +12,7 @@
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
 #include "browser/WelcomePage.h"
+#include "downloads/VLDownloadsButton.h"
 #include "foundation/Bundle.h"
 #include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
@@ -19,6 +20,8 @@
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
 #include "maintenance_ui/AlertDialog.h"
+#include "preferences/VLSettingsTabViewController.h"
+#include "preferences/VLStyleViewController.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLHistoryManager.h"
@@ -81,6 +84,20 @@ void AppDelegate::installActions() {
             top->tabController().openUrl(WelcomePage::url());
         }
     });
+    using Pane = VLSettingsTabViewController::Pane;
+    for (const auto& [name, pane] :
+         {std::pair{"preferences", Pane::General}, std::pair{"user-scripts", Pane::UserScripts},
+          std::pair{"user-styles", Pane::UserStyles}}) {
+        app_->add_action(name, [this, pane = pane] {
+            VLMainWindowController* top = getTopMainController();
+            VLSettingsTabViewController::show(pane, top ? &top->window() : nullptr);
+        });
+    }
+    app_->set_accels_for_action("app.preferences", {"<Primary>comma"});
+    app_->add_action("window-color", [this] {
+        VLMainWindowController* top = getTopMainController();
+        VLStyleViewController::show(top ? &top->window() : nullptr);
+    });
     app_->add_action("about", [this] {
         Alert about{appName(),
                     "A site-specific browser. Version " + Bundle::main().shortVersion() + ".",
@@ -97,6 +114,9 @@ void AppDelegate::decorate(VLMainWindowController& controller) {
     controller.menubarSlot().pack_start(menu->menuBar(), Gtk::PACK_SHRINK);
     menu->menuBar().show();
     menus_[&controller] = std::move(menu);
+    // Shows itself once a download starts.
+    controller.window().headerBar().pack_end(
+        *Gtk::manage(new VLDownloadsButton(VLWebManager::sharedManager().downloadQueue())));
 }
 
 VLMainMenu* AppDelegate::menuFor(VLMainWindowController* controller) {

@@ -1,4 +1,6 @@
 // The operations a bundle configuration applies to the menus and the first window.
+#include <giomm/simpleaction.h>
+
 #include "app/AppDelegate.h"
 #include "browser/VLMainWindowController.h"
 #include "foundation/Log.h"
@@ -51,6 +53,11 @@ void AppDelegate::setStausBarOption(bool show) {
 
 void AppDelegate::setHidePreferences(bool hide) {
     menuState_.setHidden("preferencesItem", hide);
+    // Its accelerator goes with the menu item.
+    if (auto action =
+            Glib::RefPtr<Gio::SimpleAction>::cast_dynamic(app_->lookup_action("preferences"))) {
+        action->set_enabled(!hide);
+    }
     applyMenuState();
     if (VLMainWindowController* top = getTopMainController()) {
         top->hidePreferences(hide);

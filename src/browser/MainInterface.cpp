@@ -8,11 +8,17 @@ std::string MainInterface::path() {
 }
 
 Glib::RefPtr<Gtk::Builder> MainInterface::builderFor(const std::vector<Glib::ustring>& objectIds) {
+    return builderFromFile("Main.ui", objectIds);
+}
+
+Glib::RefPtr<Gtk::Builder> MainInterface::builderFromFile(
+    const std::string& fileName, const std::vector<Glib::ustring>& objectIds) {
+    const std::string file = Bundle::main().resourcePath() + "/Base.lproj/" + fileName;
     try {
-        return Gtk::Builder::create_from_file(path(), objectIds);
+        return Gtk::Builder::create_from_file(file, objectIds);
     } catch (const Glib::Error& error) {
         Log::print("cannot load \"", objectIds.empty() ? "" : objectIds.front().raw(), "\" from ",
-                   path(), ": ", error.what());
+                   file, ": ", error.what());
         return {};
     }
 }

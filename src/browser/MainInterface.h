@@ -38,6 +38,9 @@ class MainInterface {
     // A builder holding only the named objects (and what they contain); null with a log line when
     // the file or an object is missing.
     static Glib::RefPtr<Gtk::Builder> builderFor(const std::vector<Glib::ustring>& objectIds);
+    // The same from another interface file of Resources/Base.lproj ("Preferences.ui").
+    static Glib::RefPtr<Gtk::Builder> builderFromFile(const std::string& fileName,
+                                                      const std::vector<Glib::ustring>& objectIds);
     // Logs what is missing, with the file's path.
     static void reportMissing(const MissingObject& missing);
 

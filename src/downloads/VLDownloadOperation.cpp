@@ -78,7 +78,9 @@ void VLDownloadOperation::cancel() {
 }
 
 std::string VLDownloadOperation::describe() const {
-    return request_ ? request_->url : url_;
+    const std::string& url = request_ ? request_->url : url_;
+    // A query or fragment may carry a token: the log gets the address without them.
+    return url.substr(0, url.find_first_of("?#"));
 }
 
 void VLDownloadOperation::beginOnMainLoop() {
@@ -113,15 +115,13 @@ void VLDownloadOperation::startTransfer() {
     }
     DownloadRequest request = request_ ? *request_ : DownloadRequest{url_};
     if (std::string problem = request.problem(); !problem.empty()) {
-        Log::print("download of ", describe(), " refused: ", problem);
-        finish();
+        fail("refused: " + problem);
         return;
     }
     message_ = GObjectPtr<SoupMessage>::adopt(
         soup_message_new(request.method.c_str(), request.url.c_str()));
     if (!message_) {
-        Log::print("download of ", describe(), " refused: not a URL libsoup can fetch");
-        finish();
+        fail("refused: not a URL libsoup can fetch");
         return;
     }
     SoupMessageHeaders* headers = soup_message_get_request_headers(message_.get());
@@ -244,6 +244,13 @@ void VLDownloadOperation::reportProgress() {
 }
 
 void VLDownloadOperation::fail(const std::string& why) {
+    if (ended_) {
+        return;
+    }
+    // The cancellation error of a cancelled transfer comes this way too; that is no failure.
+    if (!isCancelled()) {
+        failed_.store(true);
+    }
     Log::print("download of ", describe(), " failed: ", why);
     // Stops the transfer instead of reading the rest of the body when the stream is closed.
     if (cancellable_) {

@@ -50,6 +50,8 @@ class VLDownloadOperation : public Operation {
     }
 
     bool isCanceled() const { return isCancelled(); }
+    // Ended with an error (refused, network, HTTP error status, disk) rather than cancelled.
+    bool isFailed() const { return failed_.load(); }
     // Main thread: stops the transfer; no file is written unless the whole body was already.
     void cancelDownload();
     // Suspended until the transfer starts.
@@ -101,6 +103,7 @@ class VLDownloadOperation : public Operation {
     std::atomic<int64_t> downloaded_{0};
     std::atomic<int64_t> expected_{-1};
     std::atomic<bool> hasTask_{false};
+    std::atomic<bool> failed_{false};
 
     // The end-of-transfer signal from the main loop to the worker.
     std::mutex lock_;

@@ -1,14 +1,18 @@
 #include <glibmm/main.h>
 #include <gtest/gtest.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/messagedialog.h>
 
 #include <filesystem>
+#include <regex>
+#include <set>
 
 #include "AppHost.h"
 #include "BrowserTestSupport.h"
 #include "FileGuards.h"
 #include "MainLoopWait.h"
 #include "TestHome.h"
+#include "WidgetLookup.h"
 #include "app/AppDelegate.h"
 #include "app/NewWebAppDialog.h"
 #include "app/VLMainMenu.h"
@@ -20,6 +24,8 @@
 #include "foundation/JsonFile.h"
 #include "foundation/Plist.h"
 #include "foundation/UserDefaults.h"
+#include "preferences/VLSettingsTabViewController.h"
+#include "preferences/VLUserStylesViewController.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -336,4 +342,45 @@ TEST(AppIT, NewWebAppFromTheWelcomePageMakesAndStartsTheApp) {
     EXPECT_TRUE(std::filesystem::exists(started[0].desktopFile));
     EXPECT_TRUE(std::filesystem::exists(started[0].bundlePath + "/Contents/MacOS/Sitebox"));
     EXPECT_FALSE(dialog.dialog().get_visible());
+}
+
+TEST(AppIT, EveryActionOfTheInterfaceFilesIsRegisteredAndThePreferencesOpenAtTheirPane) {
+    // Tray mode and the dock monitor register these; they arrive with their own branch.
+    // Known missing until then: the list is emptied when the branches meet.
+    const std::set<std::string> knownMissing = {"app.status-bar-mode", "app.dock-monitor",
+                                                "app.edit-dock-monitor"};
+    AppHost host;
+    ASSERT_FALSE(AppHost::windows().empty());
+    Gtk::ApplicationWindow& window = AppHost::windows()[0]->window();
+    const std::regex actionName(R"(<property name="action-name">([a-z]+)\.([^<]+)</property>)");
+    size_t checked = 0;
+    for (const auto& file : std::filesystem::directory_iterator(std::string(SITEBOX_SOURCE_DIR) +
+                                                                "/resources/bundle/Base.lproj")) {
+        const std::string text = readFileBytes(file.path().string());
+        for (std::sregex_iterator it(text.begin(), text.end(), actionName), end; it != end; ++it) {
+            const std::string scope = (*it)[1], name = (*it)[2];
+            const bool registered = scope == "app"   ? host.app.application()->has_action(name)
+                                    : scope == "win" ? static_cast<bool>(window.lookup_action(name))
+                                                     : false;
+            if (!knownMissing.count(scope + "." + name)) {
+                EXPECT_TRUE(registered) << scope << "." << name << " in " << file.path();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 20u);
+
+    using Pane = VLSettingsTabViewController::Pane;
+    host.app.application()->activate_action("user-styles");
+    ASSERT_TRUE(VLSettingsTabViewController::current());
+    EXPECT_TRUE(dynamic_cast<VLUserStylesViewController*>(
+        VLSettingsTabViewController::current()->visiblePane()));
+    host.app.application()->activate_action("preferences");
+    EXPECT_EQ(VLSettingsTabViewController::current()->visiblePane(),
+              VLSettingsTabViewController::current()->pane(Pane::General));
+    // Quitting with the window open keeps what the shown pane was editing.
+    widgetIn<Gtk::Entry>(VLSettingsTabViewController::current()->window(), "homePageField")
+        .set_text("mail.example.org");
+    host.app.applicationWillTerminate();
+    EXPECT_EQ(readStore("settings.json")["main_url"], "mail.example.org");
 }

@@ -115,7 +115,7 @@ TEST_F(DownloadOperationIT, KnownLengthFileAppearsWholeBeforeCompletionAndIsWrit
     EXPECT_EQ(readFileBytes(path), "marker") << "the file was written twice";
     EXPECT_EQ(countFilesIn(folder_), 1u) << "no temporary file left";
     EXPECT_EQ(operation->expectedLength(), static_cast<int64_t>(body.size()));
-    EXPECT_FALSE(operation->isCanceled());
+    EXPECT_FALSE(operation->isCanceled() || operation->isFailed());
     for (size_t i = 1; i < delegate->progress.size(); ++i) {
         EXPECT_GT(delegate->progress[i], delegate->progress[i - 1]);
     }
@@ -158,7 +158,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
     LogCapture log;
     FedBody body(server_);
     serveFed("/slow", body, 10'000'000);
-    auto operation = download("/slow", "slow.bin");
+    auto operation = download("/slow?token=s3cret", "slow.bin");
     writeFileBytes(operation->path(), "saved before");
     auto delegate = std::make_shared<RecordingDelegate>();
     operation->setDelegate(delegate);
@@ -169,6 +169,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
 
     operation->cancelDownload();
     EXPECT_TRUE(operation->isCanceled());
+    EXPECT_FALSE(operation->isFailed()) << "a cancelled download has not failed";
     ASSERT_TRUE(waitFinished(operation));
     EXPECT_EQ(readFileBytes(operation->path()), "saved before");
     EXPECT_EQ(countFilesIn(folder_), 1u) << "the temporary file is removed";
@@ -176,6 +177,7 @@ TEST_F(DownloadOperationIT, CancelledDownloadLeavesNoFileAndKeepsWhatWasThere) {
     EXPECT_DOUBLE_EQ(delegate->progress.back(), 4);
     EXPECT_EQ(delegate->finished, 1);
     EXPECT_TRUE(log.contains("download of " + server_.url("/slow") + " failed"));
+    EXPECT_FALSE(log.contains("s3cret")) << "no query string in the log";
     // The held response finds the connection closed once it writes again.
     for (int i = 0; i < 4; ++i) {
         body.push(std::string(1024 * 1024, 'y'));
@@ -308,6 +310,7 @@ TEST_F(DownloadOperationIT, RequestTakesPrecedenceCarriesTheJarsCookiesAndMalfor
         ASSERT_TRUE(waitFinished(each));
         EXPECT_FALSE(Files::exists(each->path()));
         EXPECT_DOUBLE_EQ(each->getProgress(), 0);
+        EXPECT_TRUE(each->isFailed());
     }
     EXPECT_EQ(server_.requests().size(), 1u) << "nothing malformed was sent";
     EXPECT_TRUE(log.contains("control characters"));
@@ -348,6 +351,7 @@ TEST_F(DownloadOperationIT, HttpErrorFullDiskOrUnwritableFolderEndWithNothingPar
     EXPECT_EQ(readFileBytes(full->path()), "kept");
     EXPECT_EQ(countFilesIn(folder_), 2u) << "no temporary file is left";
     EXPECT_FALSE(missing->isCanceled() || broken->isCanceled() || full->isCanceled());
+    EXPECT_TRUE(missing->isFailed() && broken->isFailed() && full->isFailed());
     EXPECT_TRUE(log.contains("HTTP 404 Not Found"));
     EXPECT_TRUE(log.contains("HTTP 500"));
     EXPECT_TRUE(log.contains("cannot write " + full->path()));
