@@ -81,6 +81,7 @@ void AppDelegate::installActions() {
             top->tabController().openUrl(WelcomePage::url());
         }
     });
+    installStatusBarActions();
     app_->add_action("about", [this] {
         Alert about{appName(),
                     "A site-specific browser. Version " + Bundle::main().shortVersion() + ".",

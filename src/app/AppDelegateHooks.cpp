@@ -4,6 +4,7 @@
 #include "autofill/VLServiceManager.h"
 #include "browser/VLMainWindowController.h"
 #include "maintenance_ui/DesktopIntegration.h"
+#include "statusbar/MenuBarMode.h"
 
 void AppDelegate::installHooks() {
     // The settings store's global shortcut and application icon.
@@ -14,12 +15,25 @@ void AppDelegate::installHooks() {
         [this](VLMainWindowController& controller) { decorate(controller); });
     VLMainWindowController::setWindowWillClose(
         [this](VLMainWindowController& controller) { windowWillClose(controller); });
-    // A clicked notification brings the frontmost window forward.
+    // A clicked notification brings the frontmost window forward (the popup browser in
+    // menu-bar mode).
     VLServiceManager::setActivationHandler([this] {
+        if (bringPopUpBrowserForward()) {
+            return;
+        }
         if (VLMainWindowController* top = getTopMainController()) {
             top->window().present();
         }
     });
+}
+
+bool AppDelegate::bringPopUpBrowserForward() {
+    // Reopening, a second launch, the global shortcut and clicked notifications all come here.
+    if (!menuBarMode_ || !menuBarMode_->active()) {
+        return false;
+    }
+    menuBarMode_->openPopUpBrowser();
+    return true;
 }
 
 void AppDelegate::uninstallHooks() {
