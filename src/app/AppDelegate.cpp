@@ -30,6 +30,7 @@
 #include "maintenance_ui/DockTile.h"
 #include "maintenance_update/VLUpdateManager.h"
 #include "preferences/VLSettingsTabViewController.h"
+#include "statusbar/DockMonitor.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLFileManager.h"
@@ -94,6 +95,8 @@ gboolean AppDelegate::terminationSignal(AppDelegate* self) {
 }
 
 AppDelegate::~AppDelegate() {
+    dockMonitor_.reset();
+    menuBarMode_.reset();
     for (unsigned source : signalSources_) {
         g_source_remove(source);
     }
@@ -139,16 +142,25 @@ void AppDelegate::applicationWillFinishLaunching() {
         notification::downloadAdd, [this](const Notification&) { showWindowToolbar(); }));
     addUseragents();
     setBookmarkTitle(VLSettingsManager::sharedManager().showBookmarkBar());
-    VLRestoreManager& restore = VLRestoreManager::sharedManager();
+    VLRestoreManager::sharedManager();  // its first use reads restore.json
     VLMainWindowController* first = getTopMainController();
     VLCorvaManager::sharedManager(*this);
     const bool enterprise = VLCorvaManager::enterpriseBuild();
     if (enterprise) {
         disableToolBarMenuItem();
     }
-    if (statusBarMode()) {
-        Log::line("menu-bar mode is not available on this desktop; showing windows");
+    if (statusBarMode() && first) {
+        launchInMenuBarMode(*first);
+    } else {
+        restoreWindowsAtLaunch(first);
     }
+    // The second phase runs once the first has returned to the loop.
+    Glib::signal_idle().connect_once([this] { applicationDidFinishLaunching(); });
+}
+
+void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
+    VLRestoreManager& restore = VLRestoreManager::sharedManager();
+    const bool enterprise = VLCorvaManager::enterpriseBuild();
     if (first) {
         first->window().set_opacity(1.0);
         if (enterprise) {
@@ -187,8 +199,6 @@ void AppDelegate::applicationWillFinishLaunching() {
         }
     }
     enableSpellCheckAndGrammar();
-    // The second phase runs once the first has returned to the loop.
-    Glib::signal_idle().connect_once([this] { applicationDidFinishLaunching(); });
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -207,6 +217,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     const std::string icon = Bundle::main().resourcePath() + "/AppIcon.icns";
     std::string error;
     if (auto image = Image::fromFile(icon, &error)) {
+        // Through the dock tile, which draws the unread badge and the dock monitor over it.
         DockTile::shared().setApplicationIcon(*image);
     } else {
         Log::print("app icon not loaded: ", error);
@@ -218,6 +229,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 bool AppDelegate::applicationShouldHandleReopen() {
     Log::line("applicationShouldHandleReopen");
+    if (bringPopUpBrowserForward()) {
+        return true;
+    }
     bool visible = false;
     for (VLMainWindowController* controller : VLMainWindowController::openControllers()) {
         visible = visible || controller->window().get_visible();
@@ -290,6 +304,9 @@ std::string AppDelegate::frameString(VLMainWindowController& controller) {
 }
 
 void AppDelegate::windowWillClose(VLMainWindowController& controller) {
+    if (menuBarMode_) {
+        menuBarMode_->windowWillClose(controller);
+    }
     // The last window closing ends the app here: keep what it showed for the next launch.
     if (VLMainWindowController::openControllers().size() == 1) {
         lastWindow_ =
@@ -404,6 +421,9 @@ void AppDelegate::restorWindow(VLMainWindowController* controller,
 }
 
 void AppDelegate::showWindowOnATopNotification() {
+    if (bringPopUpBrowserForward()) {
+        return;
+    }
     if (VLMainWindowController* top = getTopMainController()) {
         // To the front without taking the focus from what the user is doing.
         top->window().show();

@@ -13,7 +13,9 @@
 #include "app/VLCorvaManagerDelegate.h"
 #include "foundation/Geometry.h"
 #include "foundation/NotificationCenter.h"
+#include "statusbar/MenuBarMode.h"
 
+class DockMonitor;
 class VLMainMenu;
 class VLScriptManager;
 class VLMainWindowController;
@@ -100,6 +102,19 @@ class AppDelegate : public VLCorvaManagerDelegate {
     const MenuState& menuState() const { return menuState_; }
     VLMainMenu* menuFor(VLMainWindowController* controller);
 
+    // Menu-bar mode and the dock monitor (AppDelegateStatusBar.cpp).
+    void showAsStatusItem();
+    void switchToNormalMode();
+    void showPreferences();
+    void toggleDockMonitor();
+    void editDockMonitor();
+    // Tests give the mode a recording relauncher and notice; set before the launch.
+    void setMenuBarServices(MenuBarMode::Services services) {
+        menuBarServices_ = std::move(services);
+    }
+    MenuBarMode* menuBarMode() const { return menuBarMode_.get(); }
+    DockMonitor* dockMonitor() const { return dockMonitor_.get(); }
+
     // Bundle configuration.
     void setMainWindowColor(const Color& color) override;
     void setMainWindowTitle(bool hidden) override;
@@ -122,6 +137,12 @@ class AppDelegate : public VLCorvaManagerDelegate {
     };
 
     void installActions();
+    void installStatusBarActions();
+    void restoreWindowsAtLaunch(VLMainWindowController* first);
+    void launchInMenuBarMode(VLMainWindowController& first);
+    MenuBarMode& ensureMenuBarMode();
+    // In menu-bar mode, opens the popup browser where the app would come forward; false else.
+    bool bringPopUpBrowserForward();
     void decorate(VLMainWindowController& controller);
     void windowWillClose(VLMainWindowController& controller);
     void applyMenuState();
@@ -147,4 +168,7 @@ class AppDelegate : public VLCorvaManagerDelegate {
     std::optional<WindowSnapshot> lastWindow_;
     std::vector<NotificationCenter::Observer> observers_;
     std::vector<unsigned> signalSources_;
+    MenuBarMode::Services menuBarServices_;
+    std::unique_ptr<MenuBarMode> menuBarMode_;
+    std::unique_ptr<DockMonitor> dockMonitor_;
 };

@@ -98,6 +98,7 @@ void AppDelegate::installActions() {
         VLMainWindowController* top = getTopMainController();
         VLStyleViewController::show(top ? &top->window() : nullptr);
     });
+    installStatusBarActions();
     app_->add_action("about", [this] {
         Alert about{appName(),
                     "A site-specific browser. Version " + Bundle::main().shortVersion() + ".",

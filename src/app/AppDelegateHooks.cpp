@@ -8,6 +8,7 @@
 #include "browser/VLScriptMessageHandler.h"
 #include "foundation/NoDestructor.h"
 #include "maintenance_ui/DesktopIntegration.h"
+#include "statusbar/MenuBarMode.h"
 
 namespace {
 AppDelegate::WindowPresenter& windowPresenter() {
@@ -37,14 +38,17 @@ void AppDelegate::installHooks() {
         [this](VLMainWindowController& controller) { decorate(controller); });
     VLMainWindowController::setWindowWillClose(
         [this](VLMainWindowController& controller) { windowWillClose(controller); });
-    // A clicked notification brings the frontmost window forward and reaches its page.
+    // A clicked notification brings the app forward (the popup browser in menu-bar mode, else
+    // the frontmost window, with the notification server's token) and reaches its page.
     VLServiceManager::setActivationHandler(
         [this](const std::string& identifier, const std::string& token) {
-            if (VLMainWindowController* top = getTopMainController()) {
-                if (auto& presenter = windowPresenter()) {
-                    presenter(*top, token);
-                } else {
-                    presentWindow(*top, token);
+            if (!bringPopUpBrowserForward()) {
+                if (VLMainWindowController* top = getTopMainController()) {
+                    if (auto& presenter = windowPresenter()) {
+                        presenter(*top, token);
+                    } else {
+                        presentWindow(*top, token);
+                    }
                 }
             }
             VLNotificationHandler::sharedHandler().notificationClicked(identifier);
@@ -59,6 +63,15 @@ void AppDelegate::installHooks() {
                     [](const nlohmann::json& body, WebKitWebView* view) {
                         VLAutoFillHandler::shared().handleAutoFill(body, view);
                     });
+}
+
+bool AppDelegate::bringPopUpBrowserForward() {
+    // Reopening, a second launch, the global shortcut and clicked notifications all come here.
+    if (!menuBarMode_ || !menuBarMode_->active()) {
+        return false;
+    }
+    menuBarMode_->openPopUpBrowser();
+    return true;
 }
 
 void AppDelegate::uninstallHooks() {

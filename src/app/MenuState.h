@@ -7,8 +7,7 @@
 // What the main menus show across windows: hidden items, retitled items and the chosen user
 // agent. Every window's menu bar follows it, including menu bars made later.
 struct MenuState {
-    std::set<std::string> hidden{"statusBarItem", "statusBarItemInViewMenu", "dockMonitorItem",
-                                 "editDockMonitorItem"};
+    std::set<std::string> hidden{"editDockMonitorItem"};  // no square to adjust yet
     std::map<std::string, std::string> titles;
     std::string userAgent;
 

@@ -145,6 +145,31 @@ std::string Image::pngData(std::string* error) const {
     return std::string(buffer, size);
 }
 
+Image imageFromSurface(cairo_surface_t* surface) {
+    if (!surface || cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_get_type(surface) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32) {
+        return Image();
+    }
+    return Image(pixbufFromSurface(surface));
+}
+
+void drawImage(cairo_t* cr, const Image& image, const Rect& rect) {
+    if (!image.isValid() || image.pixelWidth() <= 0 || image.pixelHeight() <= 0) {
+        return;
+    }
+    SurfacePtr source = surfaceFromPixbuf(image.pixbuf());
+    if (!source) {
+        return;
+    }
+    cairo_save(cr);
+    cairo_translate(cr, rect.origin.x, rect.origin.y);
+    cairo_scale(cr, rect.size.width / image.pixelWidth(), rect.size.height / image.pixelHeight());
+    cairo_set_source_surface(cr, source.get(), 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
 std::optional<Image> resizeImage(const Image& image, Size size) {
     if (!image.isValid()) {
         return std::nullopt;

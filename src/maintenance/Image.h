@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cairo.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <optional>
@@ -31,6 +32,11 @@ class Image {
     GObjectPtr<GdkPixbuf> pixbuf_;
     Size size_;
 };
+
+// The pixels of a cairo image surface as an image; invalid for a surface without them.
+Image imageFromSurface(cairo_surface_t* surface);
+// Draws the image's bitmap filling `rect` of the context.
+void drawImage(cairo_t* cr, const Image& image, const Rect& rect);
 
 // A new RGBA bitmap of the size (truncated to whole pixels) with the image drawn over all of it;
 // none for an invalid image or an empty size.

@@ -115,7 +115,8 @@ TEST(PagePanelsIT, APageClosingItselfUnloadsAndBasicAuthenticationAsks) {
     VLSettingsManager::sharedManager().setEnableJavaScript(true);
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/closing"));
-    ASSERT_TRUE(titleIs(host, ""));
+    ASSERT_TRUE(waitUntil([&] { return host.page().webview().url() == "about:blank"; }))
+        << "the page unloaded itself";
     EXPECT_EQ(host.delegate.closeRequests, 0) << "the window and its tab stay";
     EXPECT_TRUE(host.window.get_visible());
 

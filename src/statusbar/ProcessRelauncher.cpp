@@ -1,0 +1,54 @@
+#include "statusbar/ProcessRelauncher.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "foundation/Log.h"
+
+bool ProcessRelauncher::relaunch(const std::vector<std::string>& argv, unsigned delaySeconds) {
+    if (argv.empty()) {
+        Log::line("relaunch: no program to start");
+        return false;
+    }
+    // Everything the children use is made before forking: after it, only calls that are safe
+    // in a forked child of a threaded process.
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    rlimit limit{};
+    const int maxFd = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                          ? static_cast<int>(std::min<rlim_t>(limit.rlim_cur, 65536))
+                          : 1024;
+    const pid_t child = fork();
+    if (child < 0) {
+        Log::print("relaunch: cannot fork: ", std::strerror(errno));
+        return false;
+    }
+    if (child == 0) {
+        setsid();
+        if (fork() != 0) {
+            _exit(0);  // the grandchild is left to init, so nobody has to reap it
+        }
+        for (int fd = 3; fd < maxFd; ++fd) {
+            close(fd);
+        }
+        sleep(delaySeconds);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return true;
+}
+
+void ProcessRelauncher::exitNow() {
+    _exit(0);
+}
