@@ -9,7 +9,7 @@ packages="build-essential cmake ninja-build pkg-config
   libplist-dev libplist++-dev nlohmann-json3-dev libgtksourceview-4-dev libkeybinder-3.0-dev
   libfontconfig-dev libxml2-dev dbus dbus-x11 gnome-keyring webext-ublock-origin-firefox"
 if [ "${1:-}" = "--test" ]; then
-  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev clang libclang-rt-14-dev desktop-file-utils"
+  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev clang libclang-rt-14-dev desktop-file-utils locales"
 fi
 
 missing=""
@@ -18,10 +18,14 @@ for p in $packages; do
     missing="$missing $p"
   fi
 done
-[ -z "$missing" ] && exit 0
-
-echo "Installing:$missing"
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-$sudo apt-get update -q
-# shellcheck disable=SC2086
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+if [ -n "$missing" ]; then
+  echo "Installing:$missing"
+  $sudo apt-get update -q
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+fi
+# The tests check stored numbers under a locale with a decimal comma.
+if [ "${1:-}" = "--test" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "de_DE.UTF-8 could not be made" >&2
+fi

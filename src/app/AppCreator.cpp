@@ -69,7 +69,7 @@ std::string writeFile(const std::string& path, const std::string& bytes) {
         !error.empty()) {
         return error;
     }
-    return Files::writeAtomically(path, bytes);
+    return Files::writeAtomically(path, bytes, Files::kSharedFile);
 }
 
 std::string randomSuffix() {
@@ -230,12 +230,13 @@ AppCreator::Result AppCreator::create(const Request& request, const std::string&
     }
     (*info)["CFBundleIdentifier"] = bundleIdentifier;
     (*info)["CFBundleName"] = result.name;
-    error = Files::writeAtomically(app.contentsPath() + "/Info.plist", Plist::toXml(*info));
+    error = Files::writeAtomically(app.contentsPath() + "/Info.plist", Plist::toXml(*info),
+                                   Files::kSharedFile);
     if (error.empty()) {
         nlohmann::json creation = {{"isCreatedByCorvaCreationTool", true},
                                    {"defaultWindowSize", size}};
         error = Files::writeAtomically(app.resourcePath() + "/CorvaCreationToolSettings.plist",
-                                       Plist::toXml(creation));
+                                       Plist::toXml(creation), Files::kSharedFile);
     }
     if (error.empty() && ::setxattr(partial.c_str(), "user.CorvaUniqueID", identifier.data(),
                                     identifier.size(), 0) != 0) {

@@ -19,6 +19,7 @@
 #include "browser/VLWebViewController.h"
 #include "browser/WelcomePage.h"
 #include "browser/WindowRules.h"
+#include "downloads/DownloadJournal.h"
 #include "foundation/Bundle.h"
 #include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
@@ -84,8 +85,9 @@ AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
 }
 
 void AppDelegate::queryEnd(GtkApplication*, AppDelegate* self) {
-    // The desktop session ending counts as quitting: nothing the user set is lost.
-    self->applicationWillTerminate();
+    // Save as a quit would, but the user may still cancel the logout: the app keeps running and
+    // the real quit later saves again.
+    self->saveApplicationState();
 }
 
 gboolean AppDelegate::terminationSignal(AppDelegate* self) {
@@ -203,6 +205,9 @@ void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
 
 void AppDelegate::applicationDidFinishLaunching() {
     VLUpdateManager::sharedManager().addUpdatePath(Bundle::main().bundlePath());
+    // Partial downloads a crash left behind.
+    DownloadJournal::setPath(VLFileManager::getSettingsPath() + "partial-downloads.json");
+    DownloadJournal::sweep();
     observers_.push_back(NotificationCenter::defaultCenter().addObserver(
         notification::showWindow, [this](const Notification&) { showWindowOnATopNotification(); }));
     const std::string name = appName();
@@ -220,7 +225,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         // Through the dock tile, which draws the unread badge and the dock monitor over it.
         DockTile::shared().setApplicationIcon(*image);
     } else {
-        Log::print("app icon not loaded: ", error);
+        Log::warning("app icon not loaded: ", error);
     }
     if (VLMainWindowController* top = getTopMainController()) {
         top->updateWindowTitlebar();
@@ -251,7 +256,7 @@ bool AppDelegate::applicationShouldHandleReopen() {
 
 void AppDelegate::handleURLEvent(const std::string& url) {
     Log::print("event: open url");
-    Log::print("url = ", url);
+    Log::print("url = ", Log::address(url));
     VLMainWindowController* top = getTopMainController();
     if (!top) {
         return;
@@ -320,6 +325,12 @@ void AppDelegate::applicationWillTerminate() {
         return;
     }
     terminated_ = true;
+    saveApplicationState();
+    // Downloads under way end with the app; their partial files go with them.
+    DownloadJournal::sweep();
+}
+
+void AppDelegate::saveApplicationState() {
     // An open preferences window hands its pane's edits to the stores first.
     VLSettingsTabViewController::closeCurrent();
     VLSettingsManager::sharedManager().saveSettings();
@@ -383,9 +394,14 @@ Rect AppDelegate::mainScreenFrame() const {
 
 void AppDelegate::setFrame(VLMainWindowController& controller, const Rect& frame, bool centre) {
     Gtk::Window& window = controller.window();
-    window.resize(std::max(1, int(frame.size.width)), std::max(1, int(frame.size.height)));
+    const int width = std::max(1, int(frame.size.width));
+    const int height = std::max(1, int(frame.size.height));
+    window.resize(width, height);
     if (centre) {
-        window.set_position(Gtk::WIN_POS_CENTER);
+        // Placed by hand: GTK ignores a centring position for a window already shown.
+        const Rect screen = mainScreenFrame();
+        window.move(int(screen.origin.x + (screen.size.width - width) / 2),
+                    int(screen.origin.y + (screen.size.height - height) / 2));
     } else {
         window.move(int(frame.origin.x), int(frame.origin.y));
     }

@@ -53,7 +53,10 @@ class AppDelegate : public VLCorvaManagerDelegate {
     bool applicationShouldHandleReopen();
     void handleURLEvent(const std::string& url);
     bool applicationShouldTerminate();
+    // Saves everything once; later calls do nothing.
     void applicationWillTerminate();
+    // Saves settings, open windows, history and bookmarks; may run many times.
+    void saveApplicationState();
     // Asks (when asked to), saves and quits.
     void terminate();
 
@@ -146,7 +149,7 @@ class AppDelegate : public VLCorvaManagerDelegate {
     void decorate(VLMainWindowController& controller);
     void windowWillClose(VLMainWindowController& controller);
     void applyMenuState();
-    static void setFrame(VLMainWindowController& controller, const Rect& frame, bool centre);
+    void setFrame(VLMainWindowController& controller, const Rect& frame, bool centre);
     static std::string frameString(VLMainWindowController& controller);
 
     // AppDelegateHooks.cpp: what the layers below reach the application through.

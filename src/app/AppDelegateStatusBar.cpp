@@ -75,7 +75,7 @@ void AppDelegate::showPreferences() {
     if (app_->has_action("preferences")) {
         app_->activate_action("preferences");
     } else {
-        Log::line("this build has no preferences window");
+        Log::warningLine("this build has no preferences window");
     }
 }
 

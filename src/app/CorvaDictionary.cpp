@@ -8,7 +8,7 @@
 
 namespace {
 void wrongType(const std::string& key, const char* expected, const char* reading) {
-    Log::print("Bundle configuration: \"", key, "\" is not ", expected, "; read as ", reading);
+    Log::warning("Bundle configuration: \"", key, "\" is not ", expected, "; read as ", reading);
 }
 }  // namespace
 
@@ -98,8 +98,8 @@ std::vector<std::string> CorvaDictionary::strings(const std::string& key) const 
     for (size_t i = 0; i < value->size(); ++i) {
         const nlohmann::json& element = (*value)[i];
         if (!element.is_string()) {
-            Log::print("Bundle configuration: element ", i, " of \"", key,
-                       "\" is not a string; skipped");
+            Log::warning("Bundle configuration: element ", i, " of \"", key,
+                         "\" is not a string; skipped");
             continue;
         }
         result.push_back(element.get<std::string>());

@@ -55,7 +55,7 @@ NewWebAppDialog::NewWebAppDialog() {
     try {
         builder_->add_from_file(Bundle::main().resourcePath() + "/Base.lproj/NewWebApp.ui");
     } catch (const Glib::Error& error) {
-        Log::print("New Web App dialog unavailable: ", error.what());
+        Log::warning("New Web App dialog unavailable: ", error.what());
     }
     Gtk::Grid* fields = widget<Gtk::Grid>(builder_, "newWebAppFields");
     address_ = widget<Gtk::Entry>(builder_, "addressEntry");
@@ -187,6 +187,6 @@ void NewWebAppDialog::launch(const AppCreator::Result& made) {
             return;
         }
     } catch (const Glib::Error& error) {
-        Log::print("cannot start the new app: ", error.what());
+        Log::warning("cannot start the new app: ", error.what());
     }
 }

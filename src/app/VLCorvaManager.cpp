@@ -62,7 +62,7 @@ double windowOpacity(const CorvaDictionary& dictionary) {
         return 1.0;
     }
     if (*opacity < 0.0 || *opacity > 1.0) {
-        Log::print("Bundle configuration: \"windowOpacity\" ", *opacity, " kept within 0 to 1");
+        Log::warning("Bundle configuration: \"windowOpacity\" ", *opacity, " kept within 0 to 1");
     }
     return std::clamp(*opacity, 0.0, 1.0);
 }
@@ -141,14 +141,14 @@ Color VLCorvaManager::colorWithHexColorString(const std::string& text) {
 std::optional<Size> VLCorvaManager::splitWindowSize(const std::string& text) {
     size_t x = text.find('x');
     if (x == std::string::npos) {
-        Log::print("Bundle configuration: window size \"", text, "\" has no x; not used");
+        Log::warning("Bundle configuration: window size \"", text, "\" has no x; not used");
         return std::nullopt;
     }
     std::string_view rest = std::string_view(text).substr(x + 1);
     double width = leadingFloat(std::string_view(text).substr(0, x));
     double height = leadingFloat(rest.substr(0, rest.find('x')));
     if (!std::isfinite(width) || !std::isfinite(height) || width <= 0 || height <= 0) {
-        Log::print("Bundle configuration: window size \"", text, "\" is not a size; not used");
+        Log::warning("Bundle configuration: window size \"", text, "\" is not a size; not used");
         return std::nullopt;
     }
     return Size{width, height};

@@ -74,7 +74,7 @@ VLMainMenu::VLMainMenu(AppDelegate& app, const std::vector<std::string>& userAge
     : app_(app), builder_(MainInterface::builderFor({"MainMenu"})) {
     if (!builder_) {
         menuBar_ = std::make_unique<Gtk::MenuBar>();
-        Log::line("the main menu is missing from Main.ui");
+        Log::warningLine("the main menu is missing from Main.ui");
         return;
     }
     try {

@@ -43,7 +43,7 @@ void makeNewerThan(const std::string& file, std::optional<time_t> previous) {
     }
     struct timespec times[2] = {{0, UTIME_OMIT}, {*previous + 1, 0}};
     if (utimensat(AT_FDCWD, file.c_str(), times, 0) != 0) {
-        Log::print("cannot set the time of ", file, "; the bus may keep starting another helper");
+        Log::warning("cannot set the time of ", file, "; the bus may keep starting another helper");
     }
 }
 }  // namespace
@@ -66,7 +66,7 @@ std::optional<std::string> HelperServiceFile::contents(const std::string& helper
 HelperServiceFile::Result HelperServiceFile::install(const std::string& helperPath) {
     std::optional<std::string> text = contents(helperPath);
     if (!text) {
-        Log::print("cannot describe the helper \"", helperPath, "\" to the session bus");
+        Log::warning("cannot describe the helper \"", helperPath, "\" to the session bus");
         return Result::failed;
     }
     std::string file = path();
@@ -78,10 +78,10 @@ HelperServiceFile::Result HelperServiceFile::install(const std::string& helperPa
     std::string folder = file.substr(0, file.rfind('/'));
     std::string error = Files::createDirectories(folder);
     if (error.empty()) {
-        error = Files::writeAtomically(file, *text);
+        error = Files::writeAtomically(file, *text, Files::kSharedFile);
     }
     if (!error.empty()) {
-        Log::print("cannot write ", file, ": ", error);
+        Log::warning("cannot write ", file, ": ", error);
         return Result::failed;
     }
     makeNewerThan(file, previous);

@@ -39,8 +39,8 @@ void invalidate(Connection& connection, const std::string& why) {
         return;
     }
     connection.invalidated = true;
-    Log::line("connection cannot be established");
-    Log::print("(", why, ")");
+    Log::warningLine("connection cannot be established");
+    Log::warning("(", why, ")");
 }
 
 struct PendingCall {
@@ -71,10 +71,10 @@ void callFinished(GObject* source, GAsyncResult* result, gpointer data) {
             break;
         case HelperCallFailure::interrupted:
             // The name watch reports the helper's exit; the request itself is lost.
-            Log::print("the helper did not answer ", call->method, ": ", error.message());
+            Log::warning("the helper did not answer ", call->method, ": ", error.message());
             break;
         case HelperCallFailure::refused:
-            Log::print("the helper refused ", call->method, ": ", error.message());
+            Log::warning("the helper refused ", call->method, ": ", error.message());
             break;
     }
 }
@@ -113,8 +113,8 @@ void serveInterface(GDBusConnection*, const gchar* sender, const gchar*, const g
     }
     // Only the running helper may bring the application forward.
     if (connection->helperOwner.empty() || connection->helperOwner != (sender ? sender : "")) {
-        Log::print("notificationAction from ", sender ? sender : "?",
-                   " ignored: it does not come from the helper");
+        Log::warning("notificationAction from ", sender ? sender : "?",
+                     " ignored: it does not come from the helper");
         g_dbus_method_invocation_return_dbus_error(
             invocation, "org.freedesktop.DBus.Error.AccessDenied", "only the helper may call");
         return;
@@ -143,7 +143,7 @@ void helperVanished(GDBusConnection*, const gchar*, gpointer data) {
     }
     connection->helperOwner.clear();
     if (connection->answered && !connection->invalidated) {
-        Log::line("connection used to work but suddenly terminated");
+        Log::warningLine("connection used to work but suddenly terminated");
     }
     connection->answered = false;
 }
@@ -160,7 +160,7 @@ void reloadBusConfiguration(GDBusConnection* bus) {
         bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
         "ReloadConfig", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, error.out()));
     if (!reply) {
-        Log::print("the session bus did not reload its service files: ", error.message());
+        Log::warning("the session bus did not reload its service files: ", error.message());
     }
 }
 }  // namespace
@@ -221,7 +221,7 @@ void VLServiceManager::connect() {
         CorvaInterfaces::interfaceProtocol(), &vtable, new WeakConnection(connection),
         &freeWeakConnection, error.out());
     if (!connection->registration) {
-        Log::print("cannot serve ", CorvaInterfaces::kInterfaceObjectPath, ": ", error.message());
+        Log::warning("cannot serve ", CorvaInterfaces::kInterfaceObjectPath, ": ", error.message());
     }
     connection->watch = g_bus_watch_name_on_connection(
         connection->bus.get(), CorvaInterfaces::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
@@ -258,7 +258,7 @@ void VLServiceManager::credentialsSavedFor(const std::optional<Url>& url, Creden
              auto credentials = RecordCoding::decodeArray<VLCredentials>(
                  firstChild(answer).get(), WireValue::kMaxCredentials, &refusal);
              if (!credentials) {
-                 Log::print("the helper's reply to credentialsSavedFor is refused: ", refusal);
+                 Log::warning("the helper's reply to credentialsSavedFor is refused: ", refusal);
                  return;
              }
              if (reply) {
@@ -312,7 +312,8 @@ void VLServiceManager::notificationAction(const std::optional<std::string>&,
         if (activationHandler()) {
             activationHandler()(identifier, activationToken);
         } else {
-            Log::line("a notification was clicked, but no window can be brought forward yet");
+            Log::warningLine(
+                "a notification was clicked, but no window can be brought forward yet");
         }
     });
 }

@@ -283,7 +283,7 @@ void VLAutoFillHandler::offerPasswordAutoSaveForWebView(VLWebView& webView) {
     // An answer that never comes (a helper that went away) must not block every later offer.
     saveTimeout_ = Glib::signal_timeout().connect_seconds(
         [this] {
-            Log::line("the keyring never answered about a login to save; offers go on");
+            Log::warningLine("the keyring never answered about a login to save; offers go on");
             ongoingSave_ = false;
             return false;
         },

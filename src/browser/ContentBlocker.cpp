@@ -83,7 +83,7 @@ std::vector<ContentBlocker::Source> ContentBlocker::hashedSources(const std::str
         Files::ReadResult rules = Files::read(path);
         if (!rules.ok()) {
             if (i == 0) {
-                Log::print("content blocking rules unavailable: ", rules.error);
+                Log::warning("content blocking rules unavailable: ", rules.error);
             }
             return sources;
         }
@@ -137,7 +137,7 @@ void ContentBlocker::compile(Source& source) {
     if (!source.data) {
         Files::ReadResult rules = Files::read(source.path);
         if (!rules.ok()) {
-            Log::print("content blocking rules unavailable: ", rules.error);
+            Log::warning("content blocking rules unavailable: ", rules.error);
             added(nullptr);
             return;
         }
@@ -155,7 +155,7 @@ void ContentBlocker::compile(Source& source) {
                     std::chrono::steady_clock::now() - start);
                 Log::print("compiled content blocking rules (", name, ", ", took.count(), " ms)");
             } else {
-                Log::print("cannot compile content blocking rules ", name, ": ", error.message());
+                Log::warning("cannot compile content blocking rules ", name, ": ", error.message());
             }
             added(filter);
         });

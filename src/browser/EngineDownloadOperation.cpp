@@ -1,9 +1,19 @@
 #include "browser/EngineDownloadOperation.h"
 
+#include "downloads/DownloadJournal.h"
+
+namespace {
+// The engine writes beside the destination and renames at the end.
+std::string engineTemporary(const std::string& path) {
+    return path + ".wkdownload";
+}
+}  // namespace
+
 EngineDownloadOperation::EngineDownloadOperation(WebKitDownload* download, const std::string& path,
                                                  const std::string& fileName)
     : download_(GObjectPtr<WebKitDownload>::retain(download)) {
     setPath(path);
+    DownloadJournal::add(engineTemporary(path));
     const char* uri = webkit_uri_request_get_uri(webkit_download_get_request(download));
     setUrl(uri ? uri : "");
     setFileName(fileName);
@@ -37,11 +47,13 @@ void EngineDownloadOperation::onReceivedData(WebKitDownload* download, guint64, 
 }
 
 void EngineDownloadOperation::onFailed(WebKitDownload*, GError* error, gpointer self) {
+    DownloadJournal::remove(engineTemporary(static_cast<EngineDownloadOperation*>(self)->path()));
     static_cast<EngineDownloadOperation*>(self)->fail(error ? error->message : "failed");
 }
 
 void EngineDownloadOperation::onFinished(WebKitDownload*, gpointer self) {
     auto* operation = static_cast<EngineDownloadOperation*>(self);
+    DownloadJournal::remove(engineTemporary(operation->path()));
     if (!operation->transferEnded()) {
         operation->transferCompleted();
     }

@@ -64,12 +64,12 @@ void GioWorkspace::openUrl(const std::string& url, bool inBackground,
 void GioWorkspace::openUrlWith(const std::string& url, const Application& application) {
     auto info = GObjectPtr<GDesktopAppInfo>::adopt(g_desktop_app_info_new(application.id.c_str()));
     if (!info) {
-        Log::print("application ", application.id, " is gone; cannot open ", url);
+        Log::warning("application ", application.id, " is gone; cannot open ", Log::address(url));
         return;
     }
     GList uris{const_cast<char*>(url.c_str()), nullptr, nullptr};
     GErrorPtr error;
     if (!g_app_info_launch_uris(G_APP_INFO(info.get()), &uris, nullptr, error.out())) {
-        Log::print("cannot open ", url, ": ", error.message());
+        Log::warning("cannot open ", Log::address(url), ": ", error.message());
     }
 }

@@ -17,12 +17,12 @@ Glib::RefPtr<Gtk::Builder> MainInterface::builderFromFile(
     try {
         return Gtk::Builder::create_from_file(file, objectIds);
     } catch (const Glib::Error& error) {
-        Log::print("cannot load \"", objectIds.empty() ? "" : objectIds.front().raw(), "\" from ",
-                   file, ": ", error.what());
+        Log::warning("cannot load \"", objectIds.empty() ? "" : objectIds.front().raw(), "\" from ",
+                     file, ": ", error.what());
         return {};
     }
 }
 
 void MainInterface::reportMissing(const MissingObject& missing) {
-    Log::print(path(), ": ", missing.what());
+    Log::warning(path(), ": ", missing.what());
 }

@@ -40,9 +40,8 @@ std::string withoutDirectories(std::string name) {
     if (slash != std::string::npos) {
         name = name.substr(slash + 1);
     }
-    if (name == "." || name == "..") {
-        return {};
-    }
+    // A leading dot would hide the file (or name "." and ".."): drop it.
+    name.erase(0, name.find_first_not_of('.'));
     return name;
 }
 }  // namespace

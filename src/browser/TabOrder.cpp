@@ -21,10 +21,3 @@ std::optional<TabOrder::Tab> TabOrder::willClose(Tab tab, bool returnToPrior) {
 void TabOrder::forget(Tab tab) {
     std::erase(order_, tab);
 }
-
-int TabBarLayout::tabBarHeight(int tabCount, bool justRestored) {
-    if (tabCount < 2) {
-        return 0;
-    }
-    return justRestored ? kRestoredTabBarHeight : kTabBarHeight;
-}

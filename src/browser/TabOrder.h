@@ -22,17 +22,3 @@ class TabOrder {
   private:
     std::vector<Tab> order_;
 };
-
-// Heights of the window's strips, in points.
-class TabBarLayout {
-  public:
-    static constexpr int kTabBarHeight = 26;
-    static constexpr int kRestoredTabBarHeight = 22;
-    static constexpr int kBookmarksBarHeight = 22;
-
-    // Hidden for one tab; 22 right after restoring several tabs, until the next change.
-    static int tabBarHeight(int tabCount, bool justRestored = false);
-    static int bookmarksBarHeight(bool showBookmarkBar) {
-        return showBookmarkBar ? kBookmarksBarHeight : 0;
-    }
-};

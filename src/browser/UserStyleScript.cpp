@@ -1,6 +1,6 @@
 #include "browser/UserStyleScript.h"
 
-#include <cstdio>
+#include <glib.h>
 
 #include "foundation/JavaScript.h"
 
@@ -21,7 +21,8 @@ std::string UserStyleScript::wrap(const std::string& css) {
 }
 
 std::string UserStyleScript::fontStyle(const FontSpec& font) {
-    char size[64];
-    std::snprintf(size, sizeof size, "%f", font.pointSize);
+    char size[G_ASCII_DTOSTR_BUF_SIZE];
+    // CSS wants a point, whatever the user's locale.
+    g_ascii_formatd(size, sizeof size, "%f", font.pointSize);
     return "h1, h2, h3, p, a {\nfont-family: " + font.family + ";\nfont-size: " + size + "px;\n}";
 }

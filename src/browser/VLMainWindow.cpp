@@ -3,23 +3,11 @@
 #include <gtkmm/button.h>
 
 #include <atomic>
-#include <cstdio>
 
 #include "browser/MainInterface.h"
 #include "foundation/NotificationNames.h"
 #include "maintenance/ColorString.h"
 #include "stores/VLSettingsManager.h"
-
-namespace {
-std::string cssColor(const Color& color) {
-    char text[96];
-    std::snprintf(text, sizeof text, "rgba(%d, %d, %d, %.3f)",
-                  static_cast<int>(color.red() * 255 + 0.5),
-                  static_cast<int>(color.green() * 255 + 0.5),
-                  static_cast<int>(color.blue() * 255 + 0.5), color.alpha());
-    return text;
-}
-}  // namespace
 
 VLMainWindow::VLMainWindow(BaseObjectType* object, const Glib::RefPtr<Gtk::Builder>& builder)
     : Gtk::ApplicationWindow(object), css_(Gtk::CssProvider::create()) {
@@ -122,7 +110,7 @@ void VLMainWindow::setWindowColor(const Color& color) {
 
 void VLMainWindow::applyStyle() {
     const std::string id = "#" + get_name();
-    const std::string background = cssColor(color_);
+    const std::string background = cssRgba(color_);
     const std::string text = colorIsLight(color_) ? "#1e1e1e" : "#f6f6f6";
     // The window buttons' hover group is 70 by 22: small, flat buttons.
     const std::string css = id + ", " + id + " headerbar { background-color: " + background +

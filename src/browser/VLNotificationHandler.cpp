@@ -25,7 +25,7 @@ void VLNotificationHandler::handleNotificationWithParameters(const nlohmann::jso
     if (!limiter_.allow(view)) {
         if (!throttledLogged_[view]) {
             throttledLogged_[view] = true;
-            Log::line("a page posts notifications too fast; the rest are dropped");
+            Log::warningLine("a page posts notifications too fast; the rest are dropped");
         }
         return;
     }

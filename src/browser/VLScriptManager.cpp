@@ -89,7 +89,7 @@ void VLScriptManager::runDockBadgeScript(const std::string& script) {
     page->webview().evaluate(script,
                              [this](std::optional<nlohmann::json> value, std::string error) {
                                  if (!error.empty()) {
-                                     Log::print("error:", error);
+                                     Log::warning("error:", error);
                                  }
                                  setDockBadgeValue(resultOf(value));
                              });

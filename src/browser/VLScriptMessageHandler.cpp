@@ -16,18 +16,18 @@ void onMessage(WebKitUserContentManager* manager, WebKitJavascriptResult* result
     JSCValue* value = webkit_javascript_result_get_js_value(result);
     GCharPtr json(value ? jsc_value_to_json(value, 0) : nullptr);
     if (!json) {
-        Log::print("page message on \"", channel, "\" is not JSON; dropped");
+        Log::warning("page message on \"", channel, "\" is not JSON; dropped");
         return;
     }
     const std::string text(json.get());
     if (text.size() > kMaxMessageBytes) {
-        Log::print("page message on \"", channel, "\" is too large; dropped");
+        Log::warning("page message on \"", channel, "\" is too large; dropped");
         return;
     }
     std::string error;
     nlohmann::json body = JsonFile::parse(text, &error, 32);
     if (!error.empty()) {
-        Log::print("page message on \"", channel, "\" dropped: ", error);
+        Log::warning("page message on \"", channel, "\" dropped: ", error);
         return;
     }
     // Every page has a content manager of its own, which knows its page.
@@ -62,7 +62,7 @@ void VLScriptMessageHandler::registerWithConfiguration(WebKitUserContentManager*
                           : webkit_user_content_manager_register_script_message_handler(
                                 manager, channel.name);
         if (!registered) {
-            Log::print("page channel \"", channel.name, "\" was already registered");
+            Log::warning("page channel \"", channel.name, "\" was already registered");
         }
     }
     for (const Script& script : userScripts()) {
@@ -103,7 +103,7 @@ const std::vector<VLScriptMessageHandler::Script>& VLScriptMessageHandler::userS
             auto path = Bundle::main().pathForResource(name, "js");
             Files::ReadResult file = path ? Files::read(*path) : Files::ReadResult{{}, "missing"};
             if (!file.ok()) {
-                Log::print("page script ", name, ".js not loaded: ", file.error);
+                Log::warning("page script ", name, ".js not loaded: ", file.error);
                 continue;
             }
             list.push_back({name, file.data, appWorld});

@@ -275,7 +275,6 @@ void VLTabViewController::removeTab(VLTabViewItem& item) {
         tabView_.set_current_page(select);
         didSelect(select);
     }
-    justRestored_ = false;
     updateTabBar();
 }
 
@@ -292,7 +291,8 @@ void VLTabViewController::closeTab(VLWebViewController& page) {
 }
 
 void VLTabViewController::updateTabBar() {
-    tabView_.set_show_tabs(TabBarLayout::tabBarHeight(tabsCount(), justRestored_) > 0);
+    // One tab needs no row of tabs.
+    tabView_.set_show_tabs(tabsCount() >= 2);
 }
 
 bool VLTabViewController::tabBarVisible() const {
@@ -324,7 +324,6 @@ bool VLTabViewController::restoreUrls(const std::vector<std::string>& urls) {
         last->viewController().goHome();
         return true;
     }
-    justRestored_ = urls.size() >= 2;
     last->viewController().loadRequest(urls[0]);
     last->setLabel(urls[0]);
     for (size_t i = 1; i < urls.size(); ++i) {

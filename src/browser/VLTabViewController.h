@@ -93,7 +93,6 @@ class VLTabViewController : public VLWebViewControllerDelegate {
     VLTabViewControllerDelegate* delegate_ = nullptr;
     std::vector<std::unique_ptr<VLTabViewItem>> items_;
     TabOrder tabsOrder_;
-    bool justRestored_ = false;
     bool closing_ = false;
     std::unique_ptr<VLBookmarkViewController> addPopover_;
     std::unique_ptr<VLBookmarkRemoveViewController> removePopover_;

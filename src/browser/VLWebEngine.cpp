@@ -18,11 +18,13 @@ VLWebEngine& VLWebEngine::shared() {
 }
 
 VLWebEngine::VLWebEngine()
-    : cacheFolder_(Paths::join(Paths::cacheHome(), Bundle::main().bundleIdentifier())),
+    : cacheFolder_(
+          Paths::join(Paths::cacheHome(), Paths::folderName(Bundle::main().bundleIdentifier()))),
       dataFolder_(VLFileManager::getSettingsPath() + "WebKit") {
     for (const std::string& folder : {cacheFolder_, dataFolder_}) {
-        if (std::string error = Files::createDirectories(folder); !error.empty()) {
-            Log::print("web engine: ", error);
+        // Cookies, storage and cache are the user's alone.
+        if (std::string error = Files::createDirectories(folder, 0700); !error.empty()) {
+            Log::warning("web engine: ", error);
         }
     }
     dataManager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(

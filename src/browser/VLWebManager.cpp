@@ -93,7 +93,7 @@ void VLWebManager::saveEngineDownload(WebKitDownload* download, const std::strin
             }
             GCharPtr uri(g_filename_to_uri(path->c_str(), nullptr, nullptr));
             if (!uri) {
-                Log::line("cannot save the download: the chosen path is not a file name");
+                Log::warningLine("cannot save the download: the chosen path is not a file name");
                 webkit_download_cancel(kept.get());
                 return;
             }

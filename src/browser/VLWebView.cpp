@@ -267,7 +267,7 @@ void VLWebView::downloadImage(const std::string& imageUrl) {
     // The image is saved directly: nothing is left for the next page to download.
     needToDownload_ = false;
     if (imageUrl.empty()) {
-        Log::line("no image address at the menu's point; nothing to download");
+        Log::warningLine("no image address at the menu's point; nothing to download");
         return;
     }
     VLWebManager::sharedManager().downloadFile(PolicyRules::lastPathComponent(imageUrl), imageUrl,

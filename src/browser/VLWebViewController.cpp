@@ -226,7 +226,7 @@ void VLWebViewController::openUrl(const std::string& text) {
     auto url =
         PageAddress::resolve(text, VLShortcutManager::sharedManager().findUrlForShortcut(text));
     if (!url) {
-        Log::print("nothing to open for \"", text, "\"");
+        Log::line("the typed text names nothing to open");
         return;
     }
     dockLabel_.reset();

@@ -10,12 +10,17 @@
 #include "browser/VLTabItem.h"
 #include "browser/VLWebViewController.h"
 #include "browser/VLWebViewControllerDelegate.h"
+#include "browser/ZoomSteps.h"
 #include "foundation/Log.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/NotificationNames.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
 #include "stores/VLWebPageZoomManager.h"
+
+static_assert(ZoomSteps::kMinimum == VLWebPageZoomManager::kMinimumZoom &&
+                  ZoomSteps::kMaximum == VLWebPageZoomManager::kMaximumZoom,
+              "the stored zoom is clamped to the zoom steps' limits");
 
 void VLWebViewController::connectSignals() {
     WebKitWebView* view = webview_->webView();
@@ -179,11 +184,11 @@ bool VLWebViewController::onLoadFailed(const std::string& failingUrl, const GErr
     if (auto plain = std::exchange(httpFallback_, std::nullopt);
         plain && noTls && failingUrl == "https://" + plain->substr(7)) {
         // A typed address guessed as https whose server speaks plain http.
-        Log::line("the typed address has no secure server; trying it over http");
+        Log::warningLine("the typed address has no secure server; trying it over http");
         webview_->loadRequest(*plain);
         return true;
     }
-    Log::print("page load failed (", g_quark_to_string(error->domain), " ", error->code, ")");
+    Log::warning("page load failed (", g_quark_to_string(error->domain), " ", error->code, ")");
     showErrorPage(failingUrl, error);
     return true;
 }

@@ -89,7 +89,7 @@ void VLWebViewController::loadCss(const std::optional<std::string>& css) {
     webview_->evaluate(UserStyleScript::wrap(*css),
                        [](std::optional<nlohmann::json>, std::string error) {
                            if (!error.empty()) {
-                               Log::print("error: ", error);
+                               Log::warning("error: ", error);
                            }
                        });
 }

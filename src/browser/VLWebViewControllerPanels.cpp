@@ -230,7 +230,7 @@ gboolean VLWebViewController::tlsErrors(WebKitWebView*, gchar* failingUri,
                                         GTlsCertificate* certificate, GTlsCertificateFlags errors,
                                         VLWebViewController* self) {
     const std::string url = failingUri ? failingUri : "";
-    Log::print("certificate with errors (", static_cast<unsigned>(errors), ") for ", hostOf(url));
+    Log::warning("certificate with errors (", static_cast<unsigned>(errors), ") for ", hostOf(url));
     self->certificateException_ = {url, hostOf(url),
                                    GObjectPtr<GTlsCertificate>::retain(certificate)};
     const ErrorPage::CertificateProblem problem = ErrorPage::certificateProblem(errors);

@@ -75,13 +75,13 @@ bool VLWebViewController::mayOpenAppPage(const std::string& url, WebKitNavigatio
 
 void VLWebViewController::askToOpenWithApplication(const std::string& url) {
     if (schemeQuestionOpen_) {
-        Log::line("a page asked to open another application again while asked; dropped");
+        Log::warningLine("a page asked to open another application again while asked; dropped");
         return;
     }
     auto application = Workspace::shared().applicationForUrl(url);
     if (!application) {
         // Nothing would open it: the page stays as it is.
-        Log::line("no application opens this kind of address; the link does nothing");
+        Log::warningLine("no application opens this kind of address; the link does nothing");
         return;
     }
     schemeQuestionOpen_ = true;
@@ -112,7 +112,7 @@ bool VLWebViewController::decideNavigationAction(WebKitPolicyDecision* decision,
 
     if (appPage(url)) {
         if (newWindow || !mayOpenAppPage(url, action)) {
-            Log::line("a page tried to open one of the app's own pages; refused");
+            Log::warningLine("a page tried to open one of the app's own pages; refused");
             webkit_policy_decision_ignore(decision);
             return true;
         }
@@ -198,7 +198,7 @@ bool VLWebViewController::decideResponse(WebKitResponsePolicyDecision* decision)
     }
     // Header values stay out of the log: they carry the site's cookies.
     Log::print("response ", webkit_uri_response_get_status_code(response), " ", mime ? mime : "",
-               " ", responseUrl);
+               " ", Log::address(responseUrl));
 
     if (mainFrame && !allowedByWhitelist(PolicyRules::judgedUrl(sourceURL_, responseUrl))) {
         webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
@@ -255,12 +255,12 @@ void VLWebViewController::handOutRefusedUrl(const std::string& url) {
 bool VLWebViewController::mayOpenWindow(WebKitNavigationAction* action) {
     const std::string url = requestUrl(action);
     if (appPage(url) && !appPage(webview_->shownUrl())) {
-        Log::line("a page tried to open one of the app's own pages in a window; refused");
+        Log::warningLine("a page tried to open one of the app's own pages in a window; refused");
         return false;
     }
     // With pop-ups blocked a page opens one window per click or key press, never more.
     if (VLSettingsManager::sharedManager().blockPopupWindow() && !intents_.takeWindowGesture()) {
-        Log::line("blocked a window that a page opened without a click of its own");
+        Log::warningLine("blocked a window that a page opened without a click of its own");
         return false;
     }
     return true;

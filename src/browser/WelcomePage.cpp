@@ -97,7 +97,7 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
         auto file = Bundle::main().pathForResource("welcome", "html");
         Files::ReadResult html = file ? Files::read(*file) : Files::ReadResult{{}, "missing"};
         if (!html.ok()) {
-            Log::print("welcome page unavailable: ", html.error);
+            Log::warning("welcome page unavailable: ", html.error);
             refuse(request, "The welcome page is missing from the app.");
             return;
         }
@@ -106,14 +106,15 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
     }
     if (uri.rfind("sitebox://set-home", 0) == 0) {
         if (!fromWelcomePage(request)) {
-            Log::line("refused a home page change that did not come from the welcome page");
+            Log::warningLine("refused a home page change that did not come from the welcome page");
             refuse(request, "Not allowed.");
             return;
         }
         auto choice = WelcomePage::parseChoice(queryOf(uri));
         VLSettingsManager& settings = VLSettingsManager::sharedManager();
         if (!choice) {
-            Log::line("refused a home page change without this launch's secret or an address");
+            Log::warningLine(
+                "refused a home page change without this launch's secret or an address");
             answer(request, WelcomePage::goingHomePage(WelcomePage::kUrl));
             return;
         }
@@ -135,7 +136,7 @@ void onRequest(WebKitURISchemeRequest* request, gpointer) {
     }
     if (uri.rfind("sitebox://new-app", 0) == 0) {
         if (!fromWelcomePage(request) || !WelcomePage::hasSecret(queryOf(uri))) {
-            Log::line("refused a new app request that did not come from the welcome page");
+            Log::warningLine("refused a new app request that did not come from the welcome page");
             refuse(request, "Not allowed.");
             return;
         }
@@ -217,7 +218,7 @@ const std::string& WelcomePage::launchSecret() {
         unsigned char bytes[16] = {};
         if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
             // Without the system's random source no form can prove it is the welcome page's.
-            Log::line("no random source for the welcome page; its form will be refused");
+            Log::warningLine("no random source for the welcome page; its form will be refused");
             return std::string();
         }
         std::string hex;

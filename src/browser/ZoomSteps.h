@@ -5,7 +5,9 @@
 class ZoomSteps {
   public:
     static constexpr double kStep = 1.2;
-    static bool canZoomIn(double factor) { return factor * kStep < 3.0; }
-    static bool canZoomOut(double factor) { return factor / kStep > 0.5; }
+    static constexpr double kMinimum = 0.5;
+    static constexpr double kMaximum = 3.0;
+    static bool canZoomIn(double factor) { return factor * kStep < kMaximum; }
+    static bool canZoomOut(double factor) { return factor / kStep > kMinimum; }
     static bool canReset(double factor) { return factor != 1.0; }
 };

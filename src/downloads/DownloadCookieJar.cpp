@@ -34,13 +34,13 @@ void DownloadCookieJar::storeCookies(const std::string& responseUrl,
     }
     GUri* origin = parseWebUri(responseUrl);
     if (!origin) {
-        Log::print("cookies of \"", responseUrl, "\" not stored: not a web URL");
+        Log::warning("cookies of ", Log::address(responseUrl), " not stored: not a web URL");
         return;
     }
     GUri* firstParty = firstPartyUrl.empty() ? g_uri_ref(origin) : parseWebUri(firstPartyUrl);
     if (!firstParty) {
-        Log::print("cookies of \"", responseUrl, "\" not stored: first party \"", firstPartyUrl,
-                   "\" is not a web URL");
+        Log::warning("cookies of ", Log::address(responseUrl), " not stored: the first party ",
+                     Log::address(firstPartyUrl), " is not a web URL");
         g_uri_unref(origin);
         return;
     }
@@ -52,7 +52,8 @@ void DownloadCookieJar::storeCookies(const std::string& responseUrl,
             soup_cookie_free(std::exchange(cookie, nullptr));  // nothing to send back
         }
         if (!cookie) {
-            Log::print("cookie from ", responseUrl, " ignored: \"", value, "\"");
+            // The cookie's text stays out of the log.
+            Log::warning("a cookie from ", Log::address(responseUrl), " was not valid; ignored");
             continue;
         }
         // Takes the cookie; drops it when the accept policy refuses it.
@@ -103,7 +104,7 @@ void DownloadCookieJar::setAcceptPolicy(unsigned long policy) {
             mapped = SOUP_COOKIE_JAR_ACCEPT_NO_THIRD_PARTY;
             break;
         default:
-            Log::print("cookie accept policy ", policy, " is unknown; keeping the current one");
+            Log::warning("cookie accept policy ", policy, " is unknown; keeping the current one");
             return;
     }
     soup_cookie_jar_set_accept_policy(shared(), mapped);

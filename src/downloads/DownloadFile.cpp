@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <vector>
+
+#include "downloads/DownloadJournal.h"
 
 namespace {
 std::string folderOf(const std::string& path) {
@@ -15,6 +19,18 @@ std::string folderOf(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Read from the kernel: umask() would change the mask under the other threads.
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+        }
+    }
+    return 022;
 }
 
 int makeTemporary(const std::string& pattern, std::string& madePath) {
@@ -46,8 +62,9 @@ std::string DownloadFile::open() {
     if (fd_ < 0) {
         return fail("cannot create a temporary file for", errno);
     }
-    // mkostemp makes 0600; a download is an ordinary user file.
-    if (::fchmod(fd_, 0644) != 0) {
+    DownloadJournal::add(temporaryPath_);
+    // mkostemp makes 0600; a download gets the mode any new file of the user gets.
+    if (::fchmod(fd_, 0666 & ~currentUmask()) != 0) {
         return fail("cannot set the mode of the temporary file for", errno);
     }
     return {};
@@ -88,6 +105,7 @@ std::string DownloadFile::commit() {
     if (::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
         return fail("cannot rename the download into", errno);
     }
+    DownloadJournal::remove(temporaryPath_);
     temporaryPath_.clear();
     committed_ = true;
     // Makes the rename itself durable.
@@ -106,6 +124,7 @@ void DownloadFile::discard() {
     }
     if (!temporaryPath_.empty()) {
         ::unlink(temporaryPath_.c_str());
+        DownloadJournal::remove(temporaryPath_);
         temporaryPath_.clear();
     }
 }

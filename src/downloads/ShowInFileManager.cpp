@@ -26,7 +26,7 @@ void openFolder(const std::string& path) {
 void ShowInFileManager::show(const std::string& path) {
     GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
     if (!uri) {
-        Log::line("cannot show a download whose path is not a file name");
+        Log::warningLine("cannot show a download whose path is not a file name");
         return;
     }
     GErrorPtr error;
@@ -47,8 +47,8 @@ void ShowInFileManager::show(const std::string& path) {
             return;
         }
         if (!g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-            Log::print("no file manager showed the download (", error.message(),
-                       "): opening its folder");
+            Log::warning("no file manager showed the download (", error.message(),
+                         "): opening its folder");
             openFolder(path);
         }
     });

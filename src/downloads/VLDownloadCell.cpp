@@ -52,7 +52,7 @@ bool VLDownloadCell::openFile() {
     }
     GCharPtr uri(g_filename_to_uri(operation_->path().c_str(), nullptr, nullptr));
     if (!uri) {
-        Log::line("cannot open a download whose path is not a file name");
+        Log::warningLine("cannot open a download whose path is not a file name");
         return false;
     }
     Workspace::shared().openUrl(uri.get(), false, nullptr);

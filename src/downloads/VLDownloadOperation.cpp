@@ -251,7 +251,7 @@ void VLDownloadOperation::fail(const std::string& why) {
     if (!isCancelled()) {
         failed_.store(true);
     }
-    Log::print("download of ", describe(), " failed: ", why);
+    Log::warning("download of ", describe(), " failed: ", why);
     // Stops the transfer instead of reading the rest of the body when the stream is closed.
     if (cancellable_) {
         g_cancellable_cancel(cancellable_.get());

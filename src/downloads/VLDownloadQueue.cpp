@@ -4,7 +4,7 @@
 
 void VLDownloadQueue::addDownloadOperation(std::shared_ptr<VLDownloadOperation> operation) {
     if (!operation) {
-        Log::line("download queue: ignoring a missing download operation");
+        Log::warningLine("download queue: ignoring a missing download operation");
         return;
     }
     operationsArray_.push_back(operation);

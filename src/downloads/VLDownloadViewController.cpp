@@ -36,7 +36,7 @@ void VLDownloadViewController::reloadData() {
             downloadTableView_->append(cell->view());
             cells_.push_back(std::move(cell));
         } catch (const MainInterface::MissingObject& missing) {
-            Log::print(kInterface, ": ", missing.what());
+            Log::warning(kInterface, ": ", missing.what());
             return;
         }
     }

@@ -28,7 +28,7 @@ VLDownloadsButton::VLDownloadsButton(VLDownloadQueue& queue)
         list_ = std::make_unique<VLDownloadViewController>(queue);
         set_popover(list_->popover());
     } catch (const MainInterface::MissingObject& missing) {
-        Log::print("Downloads.ui: ", missing.what());
+        Log::warning("Downloads.ui: ", missing.what());
         set_sensitive(false);
         set_tooltip_text("Downloads (the list's interface file is missing)");
     }

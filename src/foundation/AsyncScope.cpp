@@ -33,7 +33,7 @@ bool AsyncScope::failed(const GError* error, std::string_view what) {
         return false;
     }
     if (!g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-        Log::print(what, " failed: ", error->message);
+        Log::warning(what, " failed: ", error->message);
     }
     return true;
 }

@@ -64,7 +64,8 @@ const nlohmann::json& Bundle::infoDictionary() const {
             info_ = std::move(*value);
         } else {
             if (Files::exists(contentsPath() + "/Info.plist")) {
-                Log::print("cannot read Info.plist: ", error.empty() ? "not a dictionary" : error);
+                Log::warning("cannot read Info.plist: ",
+                             error.empty() ? "not a dictionary" : error);
             }
             info_ = nlohmann::json::object();
         }

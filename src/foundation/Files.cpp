@@ -45,13 +45,33 @@ std::string parentOf(const std::string& path) {
 }
 }  // namespace
 
-Files::ReadResult Files::read(const std::string& path) {
+Files::ReadResult Files::read(const std::string& path, size_t maxBytes) {
     ReadResult result;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking open: opening a FIFO would otherwise wait for a writer.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         result.error = errnoText("cannot open", path, errno);
         return result;
     }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        result.error = errnoText("cannot read", path, errno);
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        result.error = "cannot read " + path + ": not a regular file";
+        return result;
+    }
+    auto tooLarge = [&] {
+        result.error =
+            "cannot read " + path + ": larger than " + std::to_string(maxBytes) + " bytes";
+        result.data.clear();
+        return result;
+    };
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) {
+        return tooLarge();
+    }
+    ::fcntl(fd.get(), F_SETFL, 0);
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -67,11 +87,14 @@ Files::ReadResult Files::read(const std::string& path) {
             break;
         }
         result.data.append(buffer, static_cast<size_t>(n));
+        if (result.data.size() > maxBytes) {
+            return tooLarge();  // it grew while being read
+        }
     }
     return result;
 }
 
-std::string Files::writeAtomically(const std::string& path, std::string_view data) {
+std::string Files::writeAtomically(const std::string& path, std::string_view data, mode_t mode) {
     std::string tmpl = path + ".XXXXXX";
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
@@ -86,8 +109,7 @@ std::string Files::writeAtomically(const std::string& path, std::string_view dat
         ::unlink(tmpPath.c_str());
         return errnoText(what, path, error);
     };
-    // mkstemp makes 0600; stores are ordinary user files.
-    if (::fchmod(fd.get(), 0644) != 0) {
+    if (mode != kPrivateFile && ::fchmod(fd.get(), mode) != 0) {
         return fail("cannot set mode of");
     }
     const char* cursor = data.data();
@@ -124,7 +146,7 @@ std::string Files::writeAtomically(const std::string& path, std::string_view dat
     return {};
 }
 
-std::string Files::createDirectories(const std::string& path) {
+std::string Files::createDirectories(const std::string& path, std::optional<mode_t> mode) {
     std::error_code error;
     std::filesystem::create_directories(path, error);
     if (error) {
@@ -132,6 +154,9 @@ std::string Files::createDirectories(const std::string& path) {
     }
     if (!isDirectory(path)) {
         return "cannot create folder " + path + ": not a folder";
+    }
+    if (mode && ::chmod(path.c_str(), *mode) != 0) {
+        return errnoText("cannot set mode of", path, errno);
     }
     return {};
 }

@@ -5,17 +5,18 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <glib.h>
+
 namespace {
 std::string number(double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    // Prefer the short form when it reads back the same.
-    char shorter[64];
-    std::snprintf(shorter, sizeof shorter, "%g", value);
-    if (std::strtod(shorter, nullptr) == value) {
-        return shorter;
+    // The text is stored: a point in every locale. Prefer the short form when it reads back the
+    // same.
+    char buffer[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(buffer, sizeof buffer, "%g", value);
+    if (g_ascii_strtod(buffer, nullptr) == value) {
+        return buffer;
     }
-    return buffer;
+    return g_ascii_formatd(buffer, sizeof buffer, "%.17g", value);
 }
 }  // namespace
 
@@ -32,7 +33,7 @@ Rect rectFromString(const std::string& text) {
         if ((*cursor >= '0' && *cursor <= '9') || *cursor == '-' || *cursor == '+' ||
             *cursor == '.') {
             char* end = nullptr;
-            double value = std::strtod(cursor, &end);
+            double value = g_ascii_strtod(cursor, &end);
             if (end == cursor) {
                 ++cursor;
                 continue;

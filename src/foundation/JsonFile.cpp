@@ -52,7 +52,7 @@ nlohmann::json JsonFile::parse(const std::string& bytes, std::string* error, int
 
 JsonFile::Loaded JsonFile::load(const std::string& path) {
     Loaded loaded;
-    Files::ReadResult file = Files::read(path);
+    Files::ReadResult file = Files::read(path, kMaxFileBytes);
     if (!file.ok()) {
         loaded.readError = file.error;
     }
@@ -78,24 +78,32 @@ std::string JsonFile::save(const std::string& path, const nlohmann::json& value)
     return Files::writeAtomically(path, serialize(value));
 }
 
-std::optional<nlohmann::json> JsonFile::loadDocument(const std::string& path, Kind kind) {
+std::optional<nlohmann::json> JsonFile::loadDocument(const std::string& path, Kind kind,
+                                                     bool* unusable) {
     Loaded loaded = load(path);
+    auto fail = [unusable] {
+        if (unusable) {
+            *unusable = true;
+        }
+        return std::nullopt;
+    };
     if (loaded.empty) {
         // A missing file is the normal first start; one that exists but cannot be read is not.
         if (!loaded.readError.empty() && Files::exists(path)) {
-            Log::line(loaded.readError);
+            Log::warning(loaded.readError);
+            return fail();
         }
         return std::nullopt;
     }
     if (!loaded.error.empty()) {
-        Log::print(path, ": ", loaded.error);
-        return std::nullopt;
+        Log::warning(path, ": ", loaded.error);
+        return fail();
     }
     const bool expected = kind == Kind::Object ? loaded.value.is_object() : loaded.value.is_array();
     if (!expected) {
-        Log::print(path, ": top level is not a JSON ", kind == Kind::Object ? "object" : "array",
-                   "; using the defaults");
-        return std::nullopt;
+        Log::warning(path, ": top level is not a JSON ", kind == Kind::Object ? "object" : "array",
+                     "; using the defaults");
+        return fail();
     }
     return std::move(loaded.value);
 }

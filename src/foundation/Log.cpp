@@ -1,8 +1,11 @@
 #include "foundation/Log.h"
 
-#include <cstdio>
+#include <glib.h>
+
 #include <mutex>
 #include <set>
+
+#include "foundation/Url.h"
 
 namespace {
 std::mutex gMutex;
@@ -13,13 +16,17 @@ std::set<std::string, std::less<>>& onceKeys() {
 }
 }  // namespace
 
-void Log::line(std::string_view text) {
-    std::lock_guard lock(gMutex);
-    if (gSink) {
-        gSink(text);
-        return;
+void Log::write(Level level, std::string_view text) {
+    {
+        std::lock_guard lock(gMutex);
+        if (gSink) {
+            gSink(text);
+            return;
+        }
     }
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    const std::string message(text);
+    g_log_structured("Sitebox", level == Level::Warning ? G_LOG_LEVEL_WARNING : G_LOG_LEVEL_DEBUG,
+                     "MESSAGE", "%s", message.c_str());
 }
 
 bool Log::once(std::string_view key, std::string_view text) {
@@ -29,8 +36,23 @@ bool Log::once(std::string_view key, std::string_view text) {
             return false;
         }
     }
-    line(text);
+    warningLine(text);
     return true;
+}
+
+std::string Log::address(const std::string& url) {
+    auto parsed = Url::parse(url);
+    if (!parsed || !parsed->isAbsolute()) {
+        return "(an address)";
+    }
+    if (parsed->host().empty()) {
+        return parsed->scheme() + ":";  // data:, blob:, about: carry their content after it
+    }
+    std::string text = parsed->scheme() + "://" + parsed->host();
+    if (parsed->port()) {
+        text += ":" + std::to_string(*parsed->port());
+    }
+    return text + parsed->path();
 }
 
 void Log::setSink(Sink sink) {

@@ -21,9 +21,9 @@ void Operation::run() {
         try {
             main();
         } catch (const std::exception& error) {
-            Log::print("operation ended with an exception: ", error.what());
+            Log::warning("operation ended with an exception: ", error.what());
         } catch (...) {
-            Log::line("operation ended with an unknown exception");
+            Log::warningLine("operation ended with an unknown exception");
         }
     }
     state_.store(State::Finished);
@@ -65,7 +65,7 @@ OperationQueue::~OperationQueue() {
 
 void OperationQueue::setMaxConcurrentOperationCount(int count) {
     if (count < 1) {
-        Log::print("operation queue: ignoring a maximum of ", count, " concurrent operations");
+        Log::warning("operation queue: ignoring a maximum of ", count, " concurrent operations");
         return;
     }
     std::lock_guard lock(mutex_);
@@ -84,11 +84,11 @@ int OperationQueue::maxConcurrentOperationCount() const {
 
 void OperationQueue::addOperation(std::shared_ptr<Operation> operation) {
     if (!operation) {
-        Log::line("operation queue: ignoring a missing operation");
+        Log::warningLine("operation queue: ignoring a missing operation");
         return;
     }
     if (operation->queued_.exchange(true)) {
-        Log::line("operation queue: an operation can be added only once");
+        Log::warningLine("operation queue: an operation can be added only once");
         return;
     }
     std::lock_guard lock(mutex_);

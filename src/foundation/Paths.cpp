@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "foundation/Log.h"
+
 namespace {
 std::string envDirectory(const char* name, const std::string& fallback) {
     const char* value = std::getenv(name);
@@ -91,4 +93,14 @@ std::string Paths::join(const std::string& a, const std::string& b) {
         return a + b;
     }
     return a + "/" + b;
+}
+
+std::string Paths::folderName(const std::string& name) {
+    const bool safe = !name.empty() && name.size() <= 255 && name != "." && name != ".." &&
+                      name.find_first_of(std::string_view("/\0", 2)) == std::string::npos;
+    if (safe) {
+        return name;
+    }
+    Log::warningLine("an identifier is not a usable folder name; using \"(null)\"");
+    return "(null)";
 }

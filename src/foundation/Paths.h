@@ -14,6 +14,10 @@ class Paths {
     downloadsDirectory();  // XDG_DOWNLOAD_DIR from user-dirs.dirs, or ~/Downloads
     static std::string executablePath();
 
+    // `name` when it is one safe folder name (not empty, no "/" or NUL, not "." or "..", at most
+    // 255 bytes); otherwise "(null)", with a warning. For identifiers that name folders.
+    static std::string folderName(const std::string& name);
+
     // Joins with exactly one separator between the parts.
     static std::string join(const std::string& a, const std::string& b);
 };

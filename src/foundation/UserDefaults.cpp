@@ -5,26 +5,22 @@
 
 #include "foundation/Bundle.h"
 #include "foundation/Files.h"
+#include "foundation/JsonFile.h"
 #include "foundation/Log.h"
 #include "foundation/Paths.h"
 
 UserDefaults& UserDefaults::standard() {
     static UserDefaults defaults(Paths::join(
-        Paths::join(Paths::configHome(), Bundle::main().bundleIdentifier()), "defaults.json"));
+        Paths::join(Paths::configHome(), Paths::folderName(Bundle::main().bundleIdentifier())),
+        "defaults.json"));
     return defaults;
 }
 
 UserDefaults::UserDefaults(std::string path) : path_(std::move(path)) {
-    Files::ReadResult file = Files::read(path_);
-    if (!file.ok() || file.data.empty()) {
-        return;
+    // The stores' loader: size cap, regular files only, nesting limit.
+    if (auto values = JsonFile::loadDocument(path_, JsonFile::Kind::Object)) {
+        values_ = std::move(*values);
     }
-    nlohmann::json parsed = nlohmann::json::parse(file.data, nullptr, false);
-    if (parsed.is_discarded() || !parsed.is_object()) {
-        Log::print("user defaults ", path_, " are not a JSON object; starting empty");
-        return;
-    }
-    values_ = std::move(parsed);
 }
 
 std::optional<nlohmann::json> UserDefaults::objectForKey(const std::string& key) const {
@@ -114,12 +110,13 @@ bool UserDefaults::synchronize() {
     auto slash = path_.find_last_of('/');
     if (slash != std::string::npos) {
         if (std::string error = Files::createDirectories(path_.substr(0, slash)); !error.empty()) {
-            Log::print("user defaults not saved: ", error);
+            Log::warning("user defaults not saved: ", error);
             return false;
         }
     }
-    if (std::string error = Files::writeAtomically(path_, values_.dump()); !error.empty()) {
-        Log::print("user defaults not saved: ", error);
+    if (std::string error = Files::writeAtomically(path_, JsonFile::serialize(values_));
+        !error.empty()) {
+        Log::warning("user defaults not saved: ", error);
         return false;
     }
     return true;

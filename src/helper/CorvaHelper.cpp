@@ -9,7 +9,7 @@ CorvaHelper::CorvaHelper(KeychainManager& keychain, NotificationPoster& poster, 
 
 bool CorvaHelper::postNotification(const VLNotificationInfo& info, const std::string& sender) {
     if (!info.identifier()) {
-        Log::line("postNotification: a notification without identifier is not shown");
+        Log::warningLine("postNotification: a notification without identifier is not shown");
         return false;
     }
     NotificationContent content = NotificationPresentation::contentFor(info);
@@ -71,4 +71,10 @@ void CorvaHelper::didCloseNotification(const std::string& sender, const std::str
                                        bool) {
     // Whatever closed it, no activation can follow: keeping the entry would only leak it.
     notifications_.take(sender, identifier);
+}
+
+void CorvaHelper::senderVanished(const std::string& sender) {
+    if (std::size_t dropped = notifications_.dropSender(sender)) {
+        Log::print("CorvaHelper: a shell left the bus; ", dropped, " notifications forgotten");
+    }
 }

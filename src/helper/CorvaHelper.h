@@ -42,6 +42,9 @@ class CorvaHelper : public NotificationPosterDelegate {
     void didCloseNotification(const std::string& sender, const std::string& identifier,
                               bool byUser) override;
 
+    // The shell connection `sender` has left the bus: nothing of it is kept.
+    void senderVanished(const std::string& sender);
+
     const PendingNotifications& notifications() const { return notifications_; }
 
   private:

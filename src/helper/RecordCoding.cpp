@@ -61,8 +61,8 @@ VariantRef RecordDecoder::lookup(const char* key) const {
 }
 
 void RecordDecoder::logWrongType(const char* key, GVariant* value, const char* expected) const {
-    Log::print(name_, ": \"", key, "\" holds a value of ", WireValue::describe(value),
-               " instead of ", expected, "; the field is left absent");
+    Log::warning(name_, ": \"", key, "\" holds a value of ", WireValue::describe(value),
+                 " instead of ", expected, "; the field is left absent");
 }
 
 std::optional<std::string> RecordDecoder::decodeString(const char* key) {

@@ -124,8 +124,25 @@ struct Matches {
     std::vector<std::string> unlocked;  // object paths, in the order the service gave them
 };
 
-// Searches without unlocking; matches that are all locked answer errSecInteractionNotAllowed.
-Matches search(const KeychainAttributes& query) {
+// The Secret Service's own unlock prompt for the objects; the paths unlocked after it.
+std::vector<std::string> unlockWithPrompt(SecretService* service, const gchar** paths) {
+    gchar** unlocked = nullptr;
+    GErrorPtr error;
+    secret_service_unlock_dbus_paths_sync(service, paths, nullptr, &unlocked, error.out());
+    StrvPtr unlockedPaths(unlocked);
+    if (error) {
+        Log::print("keyring: the unlock prompt failed: ", error.message());
+    }
+    std::vector<std::string> result;
+    for (gchar** path = unlocked; path && *path; ++path) {
+        result.emplace_back(*path);
+    }
+    return result;
+}
+
+// Matches that are all locked are unlocked through the prompt when `mayPrompt`; if they stay
+// locked, errSecInteractionNotAllowed.
+Matches search(const KeychainAttributes& query, bool mayPrompt) {
     Matches matches;
     if (!validAttributes(query)) {
         matches.outcome = {errSecParam, "the query holds an invalid attribute"};
@@ -150,8 +167,14 @@ Matches search(const KeychainAttributes& query) {
     for (gchar** path = unlocked; path && *path; ++path) {
         matches.unlocked.emplace_back(*path);
     }
+    if (matches.unlocked.empty() && locked && *locked && mayPrompt) {
+        matches.unlocked =
+            unlockWithPrompt(matches.service.get(), const_cast<const gchar**>(locked));
+        matches.outcome.prompted = true;
+    }
     if (matches.unlocked.empty()) {
-        matches.outcome = locked && *locked ? Outcome{errSecInteractionNotAllowed, kLocked}
+        matches.outcome = locked && *locked ? Outcome{errSecInteractionNotAllowed, kLocked,
+                                                      matches.outcome.prompted}
                                             : Outcome{errSecItemNotFound, {}};
     }
     return matches;
@@ -253,7 +276,7 @@ SecretValuePtr secretValue(const std::string& data) {
         secret_value_new(data.data(), static_cast<gssize>(data.size()), "text/plain"));
 }
 
-Outcome addItem(const KeychainItem& item) {
+Outcome addItem(const KeychainItem& item, bool mayPrompt) {
     if (!validAttributes(item.attributes) || !isUtf8(item.label)) {
         return {errSecParam, "the item holds an invalid attribute"};
     }
@@ -269,11 +292,28 @@ Outcome addItem(const KeychainItem& item) {
     if (error) {
         return failure(error);
     }
+    bool prompted = false;
+    if (!collection && mayPrompt) {
+        // The service asks for the new keyring's password itself.
+        prompted = true;
+        collection = GObjectPtr<SecretCollection>::adopt(
+            secret_collection_create_sync(secretService.get(), "Login", SECRET_COLLECTION_DEFAULT,
+                                          SECRET_COLLECTION_CREATE_NONE, nullptr, error.out()));
+        if (error) {
+            Log::print("keyring: no keyring was made: ", error.message());
+        }
+    }
     if (!collection) {
-        return {errSecNoDefaultKeychain, "the Secret Service has no default keyring"};
+        return {errSecNoDefaultKeychain, "the Secret Service has no default keyring", prompted};
+    }
+    if (secret_collection_get_locked(collection.get()) && mayPrompt && !prompted) {
+        prompted = true;
+        const gchar* paths[] = {g_dbus_proxy_get_object_path(G_DBUS_PROXY(collection.get())),
+                                nullptr};
+        unlockWithPrompt(secretService.get(), paths);
     }
     if (secret_collection_get_locked(collection.get())) {
-        return {errSecInteractionNotAllowed, kLocked};
+        return {errSecInteractionNotAllowed, kLocked, prompted};
     }
     HashTablePtr attributes = hashTable(item.attributes);
     SecretValuePtr value = secretValue(item.data.value_or(std::string()));
@@ -287,8 +327,8 @@ Outcome addItem(const KeychainItem& item) {
 }
 
 template <class Change>
-Outcome changeMatches(const KeychainAttributes& query, Change change) {
-    Matches matches = search(query);
+Outcome changeMatches(const KeychainAttributes& query, bool mayPrompt, Change change) {
+    Matches matches = search(query, mayPrompt);
     if (matches.outcome.status != errSecSuccess) {
         return matches.outcome;
     }
@@ -304,8 +344,21 @@ Outcome changeMatches(const KeychainAttributes& query, Change change) {
 }
 }  // namespace
 
+bool SecretServiceItemStore::mayPrompt() {
+    std::lock_guard lock(mutex_);
+    return !refused_ || std::chrono::steady_clock::now() - *refused_ > kPromptPause;
+}
+
 OSStatus SecretServiceItemStore::report(const char* operation, const Outcome& outcome) {
     std::lock_guard lock(mutex_);
+    if (outcome.prompted) {
+        if (outcome.status == errSecInteractionNotAllowed ||
+            outcome.status == errSecNoDefaultKeychain) {
+            refused_ = std::chrono::steady_clock::now();
+        } else {
+            refused_.reset();
+        }
+    }
     switch (outcome.status) {
         case errSecSuccess:
             outage_.reset();
@@ -316,36 +369,38 @@ OSStatus SecretServiceItemStore::report(const char* operation, const Outcome& ou
         case errSecNotAvailable:
         case errSecNoDefaultKeychain:
             if (outage_ != outcome.status) {
-                Log::print("keyring: cannot ", operation, ": ", outcome.problem);
+                Log::warning("keyring: cannot ", operation, ": ", outcome.problem);
                 outage_ = outcome.status;
             }
             break;
         default:
-            Log::print("keyring: cannot ", operation, ": ", outcome.problem);
+            Log::warning("keyring: cannot ", operation, ": ", outcome.problem);
             break;
     }
     return outcome.status;
 }
 
 OSStatus SecretServiceItemStore::add(const KeychainItem& item) {
-    return report("add a login", addItem(item));
+    return report("add a login", addItem(item, mayPrompt()));
 }
 
 OSStatus SecretServiceItemStore::update(const KeychainAttributes& query, const std::string& data) {
     SecretValuePtr value = secretValue(data);
-    return report("update a login", changeMatches(query, [&](SecretItem* item, GErrorPtr& error) {
+    return report("update a login",
+                  changeMatches(query, mayPrompt(), [&](SecretItem* item, GErrorPtr& error) {
                       return secret_item_set_secret_sync(item, value.get(), nullptr, error.out());
                   }));
 }
 
 OSStatus SecretServiceItemStore::remove(const KeychainAttributes& query) {
-    return report("delete a login", changeMatches(query, [](SecretItem* item, GErrorPtr& error) {
+    return report("delete a login",
+                  changeMatches(query, mayPrompt(), [](SecretItem* item, GErrorPtr& error) {
                       return secret_item_delete_sync(item, nullptr, error.out());
                   }));
 }
 
 OSStatus SecretServiceItemStore::searchOne(const KeychainAttributes& query, KeychainItem* match) {
-    Matches matches = search(query);
+    Matches matches = search(query, mayPrompt());
     if (matches.outcome.status == errSecSuccess && match) {
         std::vector<KeychainItem> items;
         matches.outcome = readItems(matches.service.get(), {matches.unlocked.front()}, true, items);
@@ -358,7 +413,7 @@ OSStatus SecretServiceItemStore::searchOne(const KeychainAttributes& query, Keyc
 
 OSStatus SecretServiceItemStore::searchAll(const KeychainAttributes& query,
                                            std::vector<KeychainItem>* matches) {
-    Matches found = search(query);
+    Matches found = search(query, mayPrompt());
     if (found.outcome.status == errSecSuccess && matches) {
         found.outcome = readItems(found.service.get(), found.unlocked, true, *matches);
     }

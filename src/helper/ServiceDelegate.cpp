@@ -25,8 +25,33 @@ ServiceDelegate::ServiceDelegate(GDBusConnection* connection)
     : connection_(GObjectPtr<GDBusConnection>::retain(connection)) {}
 
 ServiceDelegate::~ServiceDelegate() {
+    for (auto& [sender, watch] : watches_) {
+        g_bus_unwatch_name(watch->id);
+    }
     if (registration_) {
         g_dbus_connection_unregister_object(connection_.get(), registration_);
+    }
+}
+
+void ServiceDelegate::watchSender(const std::string& sender) {
+    if (sender.empty() || watches_.count(sender)) {
+        return;
+    }
+    auto watch = std::make_unique<SenderWatch>(SenderWatch{this, sender});
+    watch->id = g_bus_watch_name_on_connection(
+        connection_.get(), sender.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
+        &ServiceDelegate::senderVanished, watch.get(), nullptr);
+    watches_.emplace(sender, std::move(watch));
+}
+
+void ServiceDelegate::senderVanished(GDBusConnection*, const gchar*, gpointer data) {
+    auto* watch = static_cast<SenderWatch*>(data);
+    ServiceDelegate* self = watch->owner;
+    const std::string sender = watch->sender;
+    g_bus_unwatch_name(watch->id);
+    self->watches_.erase(sender);  // `watch` is gone from here on
+    if (self->helper_) {
+        self->helper_->senderVanished(sender);
     }
 }
 
@@ -38,8 +63,8 @@ bool ServiceDelegate::exportHelper(CorvaHelper& helper) {
         connection_.get(), CorvaInterfaces::kHelperObjectPath, CorvaInterfaces::helperProtocol(),
         &vtable, this, nullptr, error.out());
     if (!registration_) {
-        Log::print("CorvaHelper: cannot serve ", CorvaInterfaces::kHelperObjectPath, ": ",
-                   error.message());
+        Log::warning("CorvaHelper: cannot serve ", CorvaInterfaces::kHelperObjectPath, ": ",
+                     error.message());
         return false;
     }
     return true;
@@ -60,12 +85,13 @@ void ServiceDelegate::handle(const std::string& sender, const std::string& metho
         std::optional<VLNotificationInfo> info =
             RecordCoding::decode<VLNotificationInfo>(argument.get(), &refusal);
         if (!info) {
-            Log::print("postNotification refused: ", refusal);
+            Log::warning("postNotification refused: ", refusal);
             g_dbus_method_invocation_return_dbus_error(
                 invocation, "org.freedesktop.DBus.Error.InvalidArgs", refusal.c_str());
             return;
         }
         replyBool(invocation, helper_->postNotification(*info, sender));
+        watchSender(sender);
         return;
     }
     if (method == "credentialsSavedFor") {

@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -37,8 +39,18 @@ class ServiceDelegate {
     void handle(const std::string& sender, const std::string& method, GVariant* parameters,
                 GDBusMethodInvocation* invocation);
 
+    // Notifications of a shell are kept only while it is on the bus.
+    void watchSender(const std::string& sender);
+    struct SenderWatch {
+        ServiceDelegate* owner;
+        std::string sender;
+        guint id = 0;
+    };
+    static void senderVanished(GDBusConnection*, const gchar*, gpointer data);
+
     GObjectPtr<GDBusConnection> connection_;
     CorvaHelper* helper_ = nullptr;
+    std::map<std::string, std::unique_ptr<SenderWatch>> watches_;
     guint registration_ = 0;
     AsyncScope async_;
 };

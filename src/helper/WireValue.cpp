@@ -9,7 +9,7 @@ VariantRef WireValue::string(std::string_view text) {
     if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
         return VariantRef::adopt(g_variant_new_string(std::string(text).c_str()));
     }
-    Log::line("text that is not valid UTF-8 is sent with its invalid bytes replaced");
+    Log::warningLine("text that is not valid UTF-8 is sent with its invalid bytes replaced");
     GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
     return VariantRef::adopt(g_variant_new_string(valid.get()));
 }
@@ -33,8 +33,8 @@ std::optional<std::string> WireValue::decodeString(GVariant* value, std::string_
     gsize length = 0;
     const char* text = g_variant_get_string(value, &length);
     if (length > kMaxTextLength) {
-        Log::print(what, ": a text of ", length, " bytes is over the limit of ", kMaxTextLength,
-                   " and is left absent");
+        Log::warning(what, ": a text of ", length, " bytes is over the limit of ", kMaxTextLength,
+                     " and is left absent");
         return std::nullopt;
     }
     return std::string(text, length);
@@ -55,14 +55,14 @@ std::optional<Url> WireValue::decodeUrl(GVariant* value, std::string_view what) 
         return std::nullopt;
     }
     if (length > kMaxUrlLength) {
-        Log::print(what, ": a URL of ", length, " bytes is over the limit of ", kMaxUrlLength,
-                   " and is left absent");
+        Log::warning(what, ": a URL of ", length, " bytes is over the limit of ", kMaxUrlLength,
+                     " and is left absent");
         return std::nullopt;
     }
     std::optional<Url> url = Url::parse(std::string(text, length));
     if (!url) {
-        Log::print(what, ": \"", std::string_view(text, std::min<gsize>(length, 200)),
-                   "\" is not a URL and is left absent");
+        Log::warning(what, ": \"", std::string_view(text, std::min<gsize>(length, 200)),
+                     "\" is not a URL and is left absent");
     }
     return url;
 }

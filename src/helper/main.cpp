@@ -38,7 +38,7 @@ int main() {
     auto bus = GObjectPtr<GDBusConnection>::adopt(
         g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
     if (!bus) {
-        Log::print("CorvaHelper: no session bus: ", error.message());
+        Log::warning("CorvaHelper: no session bus: ", error.message());
         return 1;
     }
     // Leaving when the bus goes away is done through the main loop, below.
@@ -62,8 +62,8 @@ int main() {
     guint owner = g_bus_own_name_on_connection(
         bus.get(), CorvaInterfaces::kBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE, nullptr,
         [](GDBusConnection*, const gchar* name, gpointer data) {
-            Log::print("CorvaHelper: lost or could not take the name ", name,
-                       " (another helper runs, or the bus went away)");
+            Log::warning("CorvaHelper: lost or could not take the name ", name,
+                         " (another helper runs, or the bus went away)");
             auto* run = static_cast<Run*>(data);
             run->status = 1;
             g_main_loop_quit(run->loop.get());

@@ -5,12 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <glib.h>
+
 namespace {
-// A float's leading number, as a string's floatValue reads it: 0 when there is none.
+// A float's leading number, as a string's floatValue reads it: 0 when there is none. The
+// stored text always has a point, whatever the user's locale.
 double leadingFloat(const std::string& piece) {
     const char* start = piece.c_str();
     char* end = nullptr;
-    float value = std::strtof(start, &end);
+    auto value = static_cast<float>(g_ascii_strtod(start, &end));
     if (end == start) {
         return 0.0;
     }
@@ -22,8 +25,8 @@ std::string stringRepresentation(const Color& color) {
     std::string text;
     char buffer[64];
     for (double component : color.components) {
-        std::snprintf(buffer, sizeof buffer, "%f ", component);
-        text += buffer;
+        text += g_ascii_formatd(buffer, sizeof buffer, "%f", component);
+        text += ' ';
     }
     if (!text.empty()) {
         text.pop_back();
@@ -51,6 +54,14 @@ std::optional<Color> colorFromString(const std::string& text, Color::Space space
         color.components.push_back(leadingFloat(piece));
     }
     return color;
+}
+
+std::string cssRgba(const Color& color) {
+    char alpha[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(alpha, sizeof alpha, "%.3f", color.alpha());
+    return "rgba(" + std::to_string(static_cast<int>(color.red() * 255 + 0.5)) + ", " +
+           std::to_string(static_cast<int>(color.green() * 255 + 0.5)) + ", " +
+           std::to_string(static_cast<int>(color.blue() * 255 + 0.5)) + ", " + alpha + ")";
 }
 
 bool colorIsLight(const Color& color) {

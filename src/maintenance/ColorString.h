@@ -12,6 +12,9 @@ std::string stringRepresentation(const Color& color);
 // as a float's leading number. More than 10 pieces give no colour.
 std::optional<Color> colorFromString(const std::string& text, Color::Space space);
 
+// CSS "rgba(r, g, b, a)" with 0-255 channels and a point in the alpha in every locale.
+std::string cssRgba(const Color& color);
+
 // Perceived brightness (r*299 + g*587 + b*114) / 1000 for RGB, the white value otherwise;
 // light from 0.5 up.
 bool colorIsLight(const Color& color);

@@ -76,5 +76,5 @@ std::string IcnsWriter::write(const Image& image, const std::string& path) {
     if (bytes.empty()) {
         return error.empty() ? "cannot encode icon" : error;
     }
-    return Files::writeAtomically(path, bytes);
+    return Files::writeAtomically(path, bytes, Files::kSharedFile);
 }

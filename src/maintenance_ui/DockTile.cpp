@@ -29,7 +29,7 @@ void announceCount(const std::optional<std::string>& badge) {
     if (!g_dbus_connection_emit_signal(
             bus, nullptr, "/com/KVX/Sitebox/LauncherEntry", "com.canonical.Unity.LauncherEntry",
             "Update", g_variant_new("(sa{sv})", uri.c_str(), &properties), error.out())) {
-        Log::print("cannot announce the unread count: ", error.message());
+        Log::warning("cannot announce the unread count: ", error.message());
     }
 }
 }  // namespace

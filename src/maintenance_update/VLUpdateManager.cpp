@@ -74,7 +74,7 @@ std::string VLUpdateManager::getPath() {
     if (!path_) {
         const std::string folder = Paths::home() + "/.KVX";
         if (std::string error = Files::createDirectories(folder); !error.empty()) {
-            Log::print("error:", error);
+            Log::warning("error:", error);
         }
         path_ = folder + "/.update";
     }
@@ -163,7 +163,7 @@ bool VLUpdateManager::isTemplate(const std::string& bundlePath) const {
 void VLUpdateManager::checkForUpdate() {
     const std::string version = templateVersion();
     if (version.empty()) {
-        Log::print("no update: the template ", templatePath(), " names no version");
+        Log::warning("no update: the template ", templatePath(), " names no version");
         return;
     }
     nlohmann::json list;
@@ -174,7 +174,7 @@ void VLUpdateManager::checkForUpdate() {
     for (const auto& [path, value] : list.items()) {
         std::optional<std::string> text = versionText(value);
         if (!text) {
-            Log::print(getPath(), ": the version of ", path, " is not text; skipped");
+            Log::warning(getPath(), ": the version of ", path, " is not text; skipped");
             continue;
         }
         const int order = VersionOrder::compare(*text, version);
@@ -198,7 +198,7 @@ std::vector<VLUpdateManager::Outcome> VLUpdateManager::outcomes() const {
 
 bool VLUpdateManager::update(const std::string& bundlePath, const std::string& version) {
     if (!Files::exists(bundlePath)) {
-        Log::print("no longer there, dropped from the update list: ", bundlePath);
+        Log::warning("no longer there, dropped from the update list: ", bundlePath);
         commit([&](nlohmann::json& list) { list.erase(bundlePath); });
         record(bundlePath, version, Outcome::Result::Dropped);
         return false;
@@ -209,8 +209,8 @@ bool VLUpdateManager::update(const std::string& bundlePath, const std::string& v
     std::string error;
     std::optional<nlohmann::json> info = Plist::readFile(plistPath, &error);
     if (!info || !info->is_object()) {
-        Log::print("Cannot update plist: ", plistPath, ": ",
-                   error.empty() ? "not a dictionary" : error);
+        Log::warning("Cannot update plist: ", plistPath, ": ",
+                     error.empty() ? "not a dictionary" : error);
         record(bundlePath, version, Outcome::Result::Failed);
         return false;
     }
@@ -228,13 +228,14 @@ bool VLUpdateManager::update(const std::string& bundlePath, const std::string& v
     const nlohmann::json::const_iterator executable = info->find("CFBundleExecutable");
     if (executable == info->end() || !executable->is_string() ||
         !isPlainName(executable->get<std::string>())) {
-        Log::print("Cannot update plist: ", plistPath, ": no usable CFBundleExecutable");
+        Log::warning("Cannot update plist: ", plistPath, ": no usable CFBundleExecutable");
         record(bundlePath, version, Outcome::Result::Failed);
         return false;
     }
-    if (std::string written = Files::writeAtomically(plistPath, Plist::toXml(*info));
+    if (std::string written =
+            Files::writeAtomically(plistPath, Plist::toXml(*info), Files::kSharedFile);
         !written.empty()) {
-        Log::print("Cannot update plist: ", written);
+        Log::warning("Cannot update plist: ", written);
         record(bundlePath, version, Outcome::Result::Failed);
         return false;
     }
@@ -243,7 +244,7 @@ bool VLUpdateManager::update(const std::string& bundlePath, const std::string& v
         std::string failed = part.folder ? FileTree::replaceFolder(part.from, part.to)
                                          : FileTree::replaceFile(part.from, part.to);
         if (!failed.empty()) {
-            Log::print("error = ", failed);
+            Log::warning("error = ", failed);
             record(bundlePath, version, Outcome::Result::Failed);
             return false;
         }

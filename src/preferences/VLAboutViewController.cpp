@@ -52,8 +52,8 @@ VLAboutViewController::VLAboutViewController()
                 take("browserDetailText", detailText);
                 take("copyrightText", copyrightText);
             } else {
-                Log::print("AboutApp.plist not read: ",
-                           problem.empty() ? "not a dictionary" : problem);
+                Log::warning("AboutApp.plist not read: ",
+                             problem.empty() ? "not a dictionary" : problem);
             }
         }
     }
@@ -69,7 +69,7 @@ VLAboutViewController::VLAboutViewController()
         if (file.ok() && version.is_object()) {
             listsText = adBlockingText(version);
         } else {
-            Log::print(*path, ": not read, the About pane leaves the ad-blocking lists out");
+            Log::warning(*path, ": not read, the About pane leaves the ad-blocking lists out");
         }
     }
     lists.set_text(listsText);

@@ -222,7 +222,7 @@ void VLGeneralSettingsViewController::iconChosen(const std::string& path) {
     std::string problem;
     std::optional<Image> image = Image::fromFile(path, &problem);
     if (!image) {
-        Log::print("app icon not changed: ", problem);
+        Log::warning("app icon not changed: ", problem);
         showError("The image could not be read: " + problem);
         return;
     }

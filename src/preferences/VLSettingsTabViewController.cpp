@@ -85,7 +85,7 @@ VLSettingsTabViewController::VLSettingsTabViewController()
         window_.reset(&MainInterface::require<Gtk::Window>(builder_, "SettingsWindow"));
         stack_ = &MainInterface::require<Gtk::Stack>(builder_, "paneStack");
     } catch (const MainInterface::MissingObject& missing) {
-        Log::print("Preferences.ui: ", missing.what());
+        Log::warning("Preferences.ui: ", missing.what());
         return;
     }
     addPane(Pane::General, "general", "General");
@@ -115,8 +115,8 @@ void VLSettingsTabViewController::addPane(Pane pane, const char* name, const cha
     try {
         controller = makePane(pane);
     } catch (const MainInterface::MissingObject& missing) {
-        Log::print("the preferences' ", title,
-                   " pane is missing from its interface file: ", missing.what());
+        Log::warning("the preferences' ", title,
+                     " pane is missing from its interface file: ", missing.what());
     }
     if (controller) {
         const std::string own = controller->title();

@@ -49,7 +49,7 @@ VLStyleViewController::VLStyleViewController()
         reset.signal_clicked().connect(
             [this] { windowColorWell_->set_rgba(WindowColorChoice::reset(false)); });
     } catch (const MainInterface::MissingObject& missing) {
-        Log::print("WindowStyle.ui: ", missing.what());
+        Log::warning("WindowStyle.ui: ", missing.what());
         windowColorWell_ = nullptr;
         auto* notice =
             Gtk::manage(new Gtk::Label("The window colour's interface file is missing."));

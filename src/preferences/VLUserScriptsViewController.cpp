@@ -50,7 +50,7 @@ VLUserScriptsViewController::VLUserScriptsViewController(VLScriptsManager& manag
     GtkSourceLanguage* syntax = gtk_source_language_manager_get_language(
         gtk_source_language_manager_get_default(), language);
     if (!syntax) {
-        Log::print("the code editor has no \"", language, "\" syntax: plain text it is");
+        Log::warning("the code editor has no \"", language, "\" syntax: plain text it is");
     }
     auto buffer = GObjectPtr<GtkSourceBuffer>::adopt(gtk_source_buffer_new(nullptr));
     gtk_source_buffer_set_language(buffer.get(), syntax);
@@ -264,7 +264,7 @@ void VLUserScriptsViewController::ruleEdited(const Glib::ustring& path, const Gl
         return;
     }
     if (contains(rulesArray_, to)) {
-        Log::print("a rule named \"", to, "\" exists already: the rule keeps its name");
+        Log::warning("a rule named \"", to, "\" exists already: the rule keeps its name");
         return;
     }
     storeScript();
@@ -289,7 +289,7 @@ void VLUserScriptsViewController::patternEdited(const Glib::ustring& path,
         return;
     }
     if (contains(patternsArray_, to)) {
-        Log::print("the rule has the pattern \"", to, "\" already: the pattern keeps its text");
+        Log::warning("the rule has the pattern \"", to, "\" already: the pattern keeps its text");
         return;
     }
     getManager().renamePattern(from, to, *selectedRule_);

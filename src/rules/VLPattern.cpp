@@ -6,7 +6,7 @@
 long VLPattern::readState(const nlohmann::json& dictionary, const std::string& name) {
     std::optional<long long> state = json_value::integer(dictionary, "state");
     if (!state && json_value::member(dictionary, "state")) {
-        Log::print("\"", name, "\": \"state\" is not a number; read as 0");
+        Log::warning("\"", name, "\": \"state\" is not a number; read as 0");
     }
     return static_cast<long>(state.value_or(0));
 }

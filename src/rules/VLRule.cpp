@@ -19,7 +19,7 @@ std::optional<VLRule> VLRule::initWithDictionary(const nlohmann::json& dictionar
         if (script->is_string()) {
             rule.script_ = script->get<std::string>();
         } else {
-            Log::print("rule \"", *name, "\": \"script\" is not a string; no text");
+            Log::warning("rule \"", *name, "\": \"script\" is not a string; no text");
         }
     }
     const nlohmann::json* patterns = json_value::member(dictionary, key::pattern);
@@ -27,15 +27,15 @@ std::optional<VLRule> VLRule::initWithDictionary(const nlohmann::json& dictionar
         return rule;
     }
     if (!patterns->is_object()) {
-        Log::print("rule \"", *name, "\": \"pattern\" is not an object; no patterns");
+        Log::warning("rule \"", *name, "\": \"pattern\" is not an object; no patterns");
         return rule;
     }
     // The member keys are not trusted: each pattern goes under its own inner name.
     for (const auto& [key, value] : patterns->items()) {
         std::optional<VLPattern> pattern = VLPattern::initWithDictionary(value);
         if (!pattern) {
-            Log::print("rule \"", *name, "\": pattern \"", key,
-                       "\" is not an object with a string \"name\"; skipped");
+            Log::warning("rule \"", *name, "\": pattern \"", key,
+                         "\" is not an object with a string \"name\"; skipped");
             continue;
         }
         rule.patterns_.insert_or_assign(pattern->name(), std::move(*pattern));

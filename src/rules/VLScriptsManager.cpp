@@ -33,8 +33,8 @@ void VLScriptsManager::loadJson() {
     for (const nlohmann::json& entry : *document) {
         std::optional<VLRule> rule = VLRule::initWithDictionary(entry);
         if (!rule) {
-            Log::print(path, ": entry ", index,
-                       " is not an object with a string \"name\"; skipped");
+            Log::warning(path, ": entry ", index,
+                         " is not an object with a string \"name\"; skipped");
         } else {
             std::string name = rule->name();
             rules_.insert_or_assign(std::move(name), std::move(*rule));
@@ -49,7 +49,7 @@ bool VLScriptsManager::saveJson() {
         array.push_back(entry.second.toDictionary());
     }
     if (std::string error = JsonFile::save(getJsonPath(), array); !error.empty()) {
-        Log::print("not saved: ", error);
+        Log::warning("not saved: ", error);
         return false;
     }
     return true;

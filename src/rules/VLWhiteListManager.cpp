@@ -86,7 +86,7 @@ void VLWhiteListManager::loadPatterns() {
         }
         std::optional<bool> flag = json_value::asBool(*value);
         if (!flag) {
-            Log::print(path, ": \"", key, "\" is not a boolean; read as false");
+            Log::warning(path, ": \"", key, "\" is not a boolean; read as false");
         }
         return flag.value_or(false);
     };
@@ -98,7 +98,7 @@ void VLWhiteListManager::loadPatterns() {
         return;
     }
     if (!list->is_array()) {
-        Log::print(path, ": \"pattern\" is not an array; no patterns");
+        Log::warning(path, ": \"pattern\" is not an array; no patterns");
         return;
     }
     size_t index = 0;
@@ -106,7 +106,7 @@ void VLWhiteListManager::loadPatterns() {
         if (entry.is_string()) {
             addPattern(entry.get<std::string>());
         } else {
-            Log::print(path, ": pattern ", index, " is not a string; skipped");
+            Log::warning(path, ": pattern ", index, " is not a string; skipped");
         }
         ++index;
     }
@@ -118,7 +118,7 @@ bool VLWhiteListManager::savePatterns() {
                              {key::pattern, patterns_},
                              {key::allowSubdomains, allowSubdomains_}};
     if (std::string error = JsonFile::save(getPath(), object); !error.empty()) {
-        Log::print("not saved: ", error);
+        Log::warning("not saved: ", error);
         return false;
     }
     return true;

@@ -127,7 +127,7 @@ DbusMenu::DbusMenu(GDBusConnection* connection, std::function<void(TrayCommand)>
     registration_ = g_dbus_connection_register_object(connection_, kObjectPath, info->interfaces[0],
                                                       &vtable, this, nullptr, error.out());
     if (!registration_) {
-        Log::print("the tray menu is not exported: ", error.message());
+        Log::warning("the tray menu is not exported: ", error.message());
     }
 }
 
@@ -165,7 +165,7 @@ void DbusMenu::methodCall(GDBusConnection*, const gchar*, const gchar*, const gc
         const std::vector<std::string> wanted = strings(names);
         g_variant_unref(names);
         if (!isKnown(parent)) {
-            Log::print("tray menu: asked for the layout of item ", parent, ", which is none");
+            Log::warning("tray menu: asked for the layout of item ", parent, ", which is none");
             g_dbus_method_invocation_return_dbus_error(invocation, kInvalidArgs, "no such item");
             return;
         }
@@ -207,7 +207,7 @@ void DbusMenu::methodCall(GDBusConnection*, const gchar*, const gchar*, const gc
         const gchar* eventId = nullptr;
         g_variant_get(parameters, "(i&svu)", &id, &eventId, nullptr, nullptr);
         if (!self->event(id, eventId)) {
-            Log::print("tray menu: event \"", eventId, "\" for item ", id, ", which is none");
+            Log::warning("tray menu: event \"", eventId, "\" for item ", id, ", which is none");
             g_dbus_method_invocation_return_dbus_error(invocation, kInvalidArgs, "no such item");
             return;
         }

@@ -68,7 +68,7 @@ bool DockMonitor::watchSelectedPage() {
     VLMainWindowController* top = topController_();
     VLWebViewController* page = top ? top->tabController().selectedWebViewController() : nullptr;
     if (!page) {
-        Log::line("dock monitor: there is no page to watch");
+        Log::warningLine("dock monitor: there is no page to watch");
         return false;
     }
     WebKitWebView* view = page->webview().webView();
@@ -139,7 +139,7 @@ void DockMonitor::openSelection(const std::optional<Rect>& rect) {
         overlay = dynamic_cast<Gtk::Overlay*>(parent);
     }
     if (!overlay) {
-        Log::line("dock monitor: the page is in no main window");
+        Log::warningLine("dock monitor: the page is in no main window");
         return;
     }
     selectionView_ = std::make_unique<VLDockMonitorSelectionView>(*this, rect);

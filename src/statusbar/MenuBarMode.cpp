@@ -195,7 +195,7 @@ void MenuBarMode::switchToNormalMode() {
     behavior.setStatusBarMode(false);
     behavior.save();
     if (!services_.relauncher->relaunch(relaunchArguments(), 1)) {
-        Log::line("the app could not restart itself; it starts in regular mode next time");
+        Log::warningLine("the app could not restart itself; it starts in regular mode next time");
         return;
     }
     if (app_.saveBeforeExit) {

@@ -12,7 +12,7 @@
 
 bool ProcessRelauncher::relaunch(const std::vector<std::string>& argv, unsigned delaySeconds) {
     if (argv.empty()) {
-        Log::line("relaunch: no program to start");
+        Log::warningLine("relaunch: no program to start");
         return false;
     }
     // Everything the children use is made before forking: after it, only calls that are safe
@@ -28,7 +28,7 @@ bool ProcessRelauncher::relaunch(const std::vector<std::string>& argv, unsigned 
                           : 1024;
     const pid_t child = fork();
     if (child < 0) {
-        Log::print("relaunch: cannot fork: ", std::strerror(errno));
+        Log::warning("relaunch: cannot fork: ", std::strerror(errno));
         return false;
     }
     if (child == 0) {

@@ -64,7 +64,7 @@ StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, std::string 
     registration_ = g_dbus_connection_register_object(connection_, kObjectPath, info->interfaces[0],
                                                       &vtable, this, nullptr, error.out());
     if (!registration_) {
-        Log::print("the tray item is not exported: ", error.message());
+        Log::warning("the tray item is not exported: ", error.message());
     }
     menu_ = std::make_unique<DbusMenu>(connection_,
                                        [this](TrayCommand command) { events_.command(command); });
@@ -103,7 +103,7 @@ void StatusNotifierItem::registerWithWatcher(std::function<void(bool)> done) {
         }
         if (AsyncScope::failed(error.get(), "asking for the tray item's bus name") ||
             answer != 1) {  // 1: this connection is the name's owner now
-            Log::print("the tray item did not get the bus name ", busName_);
+            Log::warning("the tray item did not get the bus name ", busName_);
             finish(false);
             return;
         }
@@ -125,7 +125,7 @@ void StatusNotifierItem::registerItem() {
         }
         if (error) {
             if (!error.matches(G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
-                Log::print("no StatusNotifierWatcher took the tray item: ", error.message());
+                Log::warning("no StatusNotifierWatcher took the tray item: ", error.message());
                 finish(false);
             }
             return;
@@ -150,7 +150,8 @@ void StatusNotifierItem::askForHost() {
             if (g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN)) {
                 host = g_variant_get_boolean(value);
             } else {
-                Log::line("the StatusNotifierWatcher's host flag is no boolean; taken as true");
+                Log::warningLine(
+                    "the StatusNotifierWatcher's host flag is no boolean; taken as true");
             }
             g_variant_unref(value);
             g_variant_unref(reply);
@@ -158,7 +159,7 @@ void StatusNotifierItem::askForHost() {
             return;
         }
         if (!host) {
-            Log::line("the StatusNotifierWatcher runs, but no tray host shows its items");
+            Log::warningLine("the StatusNotifierWatcher runs, but no tray host shows its items");
         }
         finish(host);
     });

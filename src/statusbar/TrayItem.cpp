@@ -31,7 +31,7 @@ void TrayItem::show(std::function<void(bool)> done) {
     connection_ = GObjectPtr<GDBusConnection>::adopt(
         g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
     if (!connection_) {
-        Log::print("no session bus for the tray item: ", error.message());
+        Log::warning("no session bus for the tray item: ", error.message());
         showFallback();
         return;
     }
@@ -55,7 +55,7 @@ void TrayItem::show(std::function<void(bool)> done) {
 void TrayItem::showFallback() {
     GdkDisplay* display = gdk_display_get_default();
     if (!display || !GDK_IS_X11_DISPLAY(display)) {
-        Log::line("no tray host: no StatusNotifierWatcher, and no X11 system tray here");
+        Log::warningLine("no tray host: no StatusNotifierWatcher, and no X11 system tray here");
         finish(false);
         return;
     }
@@ -85,7 +85,7 @@ void TrayItem::showFallback() {
     embedTimeout_ = Glib::signal_timeout().connect(
         [this] {
             if (!fallback_->is_embedded()) {
-                Log::print(
+                Log::warning(
                     "no tray host: no StatusNotifierWatcher, and no system tray took the "
                     "icon within ",
                     embedTimeoutMs_ / 1000.0, " seconds");

@@ -26,7 +26,7 @@ constexpr unsigned long kDefaultPopOverSide = 400;
 // Values of the wrong type read as absent; say so once per key and load.
 void warnWrongType(const nlohmann::json& json, const char* key, bool ok) {
     if (!ok && json.contains(key)) {
-        Log::print("behavior.json: \"", key, "\" has the wrong type; using the default");
+        Log::warning("behavior.json: \"", key, "\" has the wrong type; using the default");
     }
 }
 }  // namespace
@@ -71,7 +71,7 @@ void VLBehaviorManager::updateToNewFormat() {
     }
     // Older files used windowAllSpace for something else; drop it.
     setWindowAllSpace(false);
-    save();
+    saveLoaded();
 }
 
 bool VLBehaviorManager::save() {

@@ -4,10 +4,13 @@
 
 void VLBookmarksManager::addBookMark(const std::string& name, const std::string& url) {
     json_[name] = url;
+    save();
 }
 
 void VLBookmarksManager::removeBookmark(const std::string& name) {
-    json_.erase(name);
+    if (json_.erase(name) > 0) {
+        save();
+    }
 }
 
 std::vector<std::string> VLBookmarksManager::bookmarks() const {

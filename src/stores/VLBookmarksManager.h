@@ -13,6 +13,7 @@ class VLBookmarksManager : public VLManager {
 
     std::string getPath() override { return pathInSettingsFolder("bookmark.json"); }
 
+    // Both save at once: a bookmark is worth more than the write.
     void addBookMark(const std::string& name, const std::string& url);
     void removeBookmark(const std::string& name);
     // Names in plain character order (upper case before lower case); entries whose value is not

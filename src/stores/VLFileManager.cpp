@@ -12,13 +12,15 @@ std::string VLFileManager::getSettingsPath() {
 }
 
 std::string VLFileManager::getSettingsPathForSandbox() {
-    return getSettingsPathForSandbox(getCorvaUniqueID().value_or(kMissingIdentifierFolder));
+    auto id = getCorvaUniqueID();
+    return getSettingsPathForSandbox(id ? Paths::folderName(*id) : kMissingIdentifierFolder);
 }
 
 std::string VLFileManager::getSettingsPathForSandbox(const std::string& folderName) {
     std::string path = Paths::dataHome() + "/Corva/" + folderName + "/";
-    if (std::string error = Files::createDirectories(path); !error.empty()) {
-        Log::print("error:", error);
+    // Settings, history and the engine's data live here: the user's alone.
+    if (std::string error = Files::createDirectories(path, 0700); !error.empty()) {
+        Log::warning("error:", error);
     }
     return path;
 }

@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include <glib.h>
+
 #include "foundation/JsonValue.h"
+
+VLHistoryManager::~VLHistoryManager() {
+    if (saveSource_ != 0) {
+        g_source_remove(saveSource_);
+    }
+}
 
 void VLHistoryManager::addUrl(const std::string& url, const std::string& name,
                               const std::string& date) {
@@ -10,6 +18,7 @@ void VLHistoryManager::addUrl(const std::string& url, const std::string& name,
         return;
     }
     json_[name] = {{"url", url}, {"date", date}};
+    scheduleSave();
 }
 
 std::optional<std::string> VLHistoryManager::getUrlByName(const std::string& name) const {
@@ -46,4 +55,28 @@ std::vector<std::string> VLHistoryManager::sortedByDateNames() const {
 
 void VLHistoryManager::clearHistory() {
     json_ = nlohmann::json::object();
+    save();
+}
+
+bool VLHistoryManager::save() {
+    if (saveSource_ != 0) {
+        g_source_remove(saveSource_);
+        saveSource_ = 0;
+    }
+    return VLManager::save();
+}
+
+void VLHistoryManager::scheduleSave() {
+    if (saveSource_ != 0) {
+        return;
+    }
+    saveSource_ = g_timeout_add(
+        saveDelayMs_,
+        +[](gpointer data) -> gboolean {
+            auto* self = static_cast<VLHistoryManager*>(data);
+            self->saveSource_ = 0;
+            self->save();
+            return G_SOURCE_REMOVE;
+        },
+        this);
 }

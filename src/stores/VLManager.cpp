@@ -11,8 +11,16 @@ void VLManager::init() {
 }
 
 void VLManager::loadJson() {
-    json_ = JsonFile::loadDocument(getPath(), JsonFile::Kind::Object)
+    json_ = JsonFile::loadDocument(getPath(), JsonFile::Kind::Object, &unusableFile_)
                 .value_or(nlohmann::json::object());
+}
+
+void VLManager::saveLoaded() {
+    if (unusableFile_) {
+        Log::line("the store file is kept as it is until something is saved");
+        return;
+    }
+    save();
 }
 
 bool VLManager::save() {
@@ -22,7 +30,7 @@ bool VLManager::save() {
     }
     // The content stays out of the log: it holds the user's history and bookmarks.
     if (std::string error = JsonFile::save(path, json_); !error.empty()) {
-        Log::print("not saved: ", error);
+        Log::warning("not saved: ", error);
         return false;
     }
     return true;

@@ -7,7 +7,7 @@
 #include "foundation/NoDestructor.h"
 
 // Base of the JSON-file stores: one dictionary, the whole file, read once at creation.
-// Setters change memory only; callers save.
+// Setters change memory only and callers save, unless a store says otherwise.
 class VLManager {
   public:
     VLManager() = default;
@@ -38,6 +38,10 @@ class VLManager {
     bool hasCurrentVersion() const;
 
   protected:
+    // For the saves a store makes by itself while loading (defaults, new layout): a file that
+    // exists but could not be used is left as it is for the user to recover.
+    void saveLoaded();
+
     // Forms "<settings folder>/<file>" on first use and keeps it.
     const std::string& pathInSettingsFolder(const char* fileName);
 
@@ -45,6 +49,7 @@ class VLManager {
 
   private:
     std::optional<std::string> path_;
+    bool unusableFile_ = false;
 };
 
 // The process-wide instance of a store, created and loaded on first use (main thread).

@@ -35,7 +35,10 @@ void VLRestoreManager::updateToNewFormat() {
     // The old layout kept a window's URLs as the members of its object.
     std::vector<std::string> keys;
     for (const auto& [key, value] : json_.items()) {
-        if (key.rfind("window", 0) == 0 && value.is_object()) {
+        // An entry already holding a "url" array is in the new layout: keep it as it is.
+        auto url = value.is_object() ? value.find("url") : value.end();
+        if (key.rfind("window", 0) == 0 && value.is_object() &&
+            (url == value.end() || !url->is_array())) {
             keys.push_back(key);
         }
     }
@@ -48,7 +51,7 @@ void VLRestoreManager::updateToNewFormat() {
         }
         addUrls(urls, key);
     }
-    save();
+    saveLoaded();
 }
 
 bool VLRestoreManager::save() {
@@ -83,7 +86,7 @@ nlohmann::json* VLRestoreManager::getWindowDictionaryForKey(const std::string& k
     nlohmann::json& entry = json_[key];
     if (!entry.is_object()) {
         if (!entry.is_null()) {
-            Log::print("restore.json: entry \"", key, "\" is not an object; replacing it");
+            Log::warning("restore.json: entry \"", key, "\" is not an object; replacing it");
         }
         entry = nlohmann::json::object();
     }

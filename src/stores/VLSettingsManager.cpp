@@ -170,11 +170,11 @@ void VLSettingsManager::loadSettings() {
         return;
     }
     if (!loaded.error.empty()) {
-        Log::print("loadSettings2 ", loaded.error);
+        Log::warning("loadSettings2 ", loaded.error);
         return;
     }
     if (!loaded.value.is_object()) {
-        Log::print("loadSettings2 settings.json is not a JSON object; using the defaults");
+        Log::warning("loadSettings2 settings.json is not a JSON object; using the defaults");
         return;
     }
     settings_ = std::move(loaded.value);
@@ -184,7 +184,7 @@ void VLSettingsManager::warnAboutWrongTypes() const {
     for (const KeySpec& spec : kKeys) {
         auto it = settings_.find(spec.key);
         if (it != settings_.end() && !readable(*it, spec.kind)) {
-            Log::print("settings.json: \"", spec.key, "\" has the wrong type; using the default");
+            Log::warning("settings.json: \"", spec.key, "\" has the wrong type; using the default");
         }
     }
 }
@@ -201,7 +201,7 @@ void VLSettingsManager::loadValues() {
     if (color && !color->empty()) {
         parsed = colorFromString(*color, Color::Space::DeviceRGB);
         if (!parsed) {
-            Log::print("settings.json: \"windowColor\" is not a colour; using the window colour");
+            Log::warning("settings.json: \"windowColor\" is not a colour; using the window colour");
         }
     }
     if (parsed) {
@@ -248,7 +248,7 @@ bool VLSettingsManager::saveSettings() {
         text = JsonFile::serialize(settings_);
     }
     if (std::string error = Files::writeAtomically(path, text); !error.empty()) {
-        Log::print("error: ", error);
+        Log::warning("error: ", error);
         return false;
     }
     return true;
@@ -466,7 +466,7 @@ void VLSettingsManager::registerShortCut() {
     bool bound = binder(accelerator,
                         [] { NotificationCenter::defaultCenter().post(notification::showWindow); });
     if (!bound && !accelerator.empty()) {
-        Log::print("global shortcut \"", accelerator, "\" could not be bound");
+        Log::warning("global shortcut \"", accelerator, "\" could not be bound");
     }
 }
 
@@ -475,7 +475,7 @@ bool VLSettingsManager::saveIcon(const Image& image, Error* error) {
     std::optional<Image> icon = resizeImage(image, Size{128, 128});
     std::string failure = icon ? IcnsWriter::write(*icon, target) : "the image has no bitmap";
     if (!failure.empty()) {
-        Log::print("Error writing to AppIcon.icns. (", failure, ")");
+        Log::warning("Error writing to AppIcon.icns. (", failure, ")");
         if (error) {
             *error = vellErrorWithCode(2, "Error creating icon.");
         }

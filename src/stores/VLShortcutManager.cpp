@@ -29,7 +29,7 @@ void VLShortcutManager::loadJson() {
 
 bool VLShortcutManager::saveJson() {
     if (std::string error = JsonFile::save(getPath(), json_); !error.empty()) {
-        Log::print("not saved: ", error);
+        Log::warning("not saved: ", error);
         return false;
     }
     return true;

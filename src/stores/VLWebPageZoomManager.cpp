@@ -1,5 +1,6 @@
 #include "stores/VLWebPageZoomManager.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/JsonValue.h"
@@ -13,15 +14,15 @@ void VLWebPageZoomManager::loadValues() {
         return;
     }
     setZoomValue(1.0);
-    save();
+    saveLoaded();
 }
 
 std::optional<double> VLWebPageZoomManager::zoomValue() const {
     auto value = json_value::number(json_, kKey);
-    if (value && !std::isfinite(*value)) {
+    if (!value || !std::isfinite(*value)) {
         return std::nullopt;
     }
-    return value;
+    return std::clamp(*value, kMinimumZoom, kMaximumZoom);
 }
 
 void VLWebPageZoomManager::setZoomValue(std::optional<double> value) {

@@ -143,6 +143,16 @@ TEST(AppIT, EnterpriseBuildGoesHomeAtItsConfiguredSize) {
         << "goes home whatever was saved";
     EXPECT_EQ(windowSize(windows[0]), (Size{800, 600}));
     EXPECT_EQ(windows[0]->window().get_title(), "Team Mail");
+    auto centred = [](VLMainWindowController* window) {
+        int x = -1, y = -1;
+        window->window().get_position(x, y);
+        return x == (1280 - 800) / 2 && y == (800 - 600) / 2;
+    };
+    EXPECT_TRUE(waitUntil([&] { return centred(windows[0]); }, 5000)) << "on the 1280x800 screen";
+    host.app.newWindowClick();
+    ASSERT_EQ(AppHost::windows().size(), 2u);
+    EXPECT_TRUE(waitUntil(
+        [&] { return centred(AppHost::windows()[0]) && centred(AppHost::windows()[1]); }, 5000));
 }
 
 TEST(AppIT, MobileVersionMakesAPhoneSizedFirstWindow) {
@@ -243,13 +253,18 @@ TEST(AppIT, QuitAsksOnlyWithTwoOrMoreWindowsAndSavesWhatIsOpen) {
     EXPECT_FALSE(restore.contains("window2"));
 }
 
-TEST(AppIT, QuitWithoutRestoringKeepsOlderEntries) {
+TEST(AppIT, QuitWithoutRestoringKeepsOlderEntriesAndACancelledLogoutKeepsSaving) {
     writeStore("restore.json",
                {{"version", 1.1},
                 {"window0", {{"url", {"http://old/a"}}, {"windowFrame", "{{0, 0}, {1, 1}}"}}},
                 {"window5", {{"url", {"http://old/b"}}}}});
     AppHost host;
+    // A logout that the user then cancels saves but leaves the real quit to save again.
+    g_signal_emit_by_name(host.app.application()->gobj(), "query-end");
+    EXPECT_NE(readStore("settings.json")["hideTitle"], true);
+    VLSettingsManager::sharedManager().setHideTitle(true);
     host.app.applicationWillTerminate();
+    EXPECT_EQ(readStore("settings.json")["hideTitle"], true);
     nlohmann::json restore = readStore("restore.json");
     EXPECT_EQ(restore["window0"]["url"], (nlohmann::json{"http://old/a"}));
     EXPECT_NE(restore["window0"]["windowFrame"], "{{0, 0}, {1, 1}}") << "only the frame changes";

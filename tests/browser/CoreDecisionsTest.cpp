@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
 #include <regex>
 
 #include "browser/HistoryDate.h"
@@ -8,8 +10,10 @@
 #include "browser/UserAgents.h"
 #include "browser/UserStyleScript.h"
 #include "browser/ZoomSteps.h"
+#include "foundation/Geometry.h"
 #include "foundation/JavaScript.h"
 #include "foundation/TypedAddress.h"
+#include "maintenance/ColorString.h"
 
 TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
     const std::string search = PageAddress::kSearchPrefix;
@@ -88,6 +92,32 @@ TEST(UserStyleScript, WrapsStylesSafely) {
 
     EXPECT_EQ(UserStyleScript::fontStyle({"DejaVu Sans", 13}),
               "h1, h2, h3, p, a {\nfont-family: DejaVu Sans;\nfont-size: 13.000000px;\n}");
+}
+
+// GTK switches to the user's locale at start; stored text and CSS must not follow it.
+TEST(StoredNumbers, KeepAPointInACommaLocale) {
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+        GTEST_SKIP() << "de_DE.UTF-8 is not available (Debian: locales, localedef)";
+    }
+    struct Back {
+        ~Back() { std::setlocale(LC_NUMERIC, "C"); }
+    } back;
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 0.5);
+    ASSERT_STREQ(probe, "0,5");
+
+    Color colour = Color::rgb(0.2, 0.4, 0.6, 0.25);
+    EXPECT_EQ(stringRepresentation(colour), "0.200000 0.400000 0.600000 0.250000");
+    std::optional<Color> read = colorFromString("0.200000 0.400000 0.600000 0.250000", {});
+    ASSERT_TRUE(read);
+    EXPECT_NEAR(read->red(), 0.2, 1e-6);
+    EXPECT_NEAR(read->alpha(), 0.25, 1e-6);
+    EXPECT_EQ(cssRgba(colour), "rgba(51, 102, 153, 0.250)");
+    EXPECT_NE(UserStyleScript::fontStyle({"Sans", 12.5}).find("font-size: 12.500000px;"),
+              std::string::npos);
+    Rect frame{{10.5, -20}, {700, 500.25}};
+    EXPECT_EQ(stringFromRect(frame), "{{10.5, -20}, {700, 500.25}}");
+    EXPECT_EQ(rectFromString("{{10.5, -20}, {700, 500.25}}"), frame);
 }
 
 TEST(HistoryDate, FormatWithZone) {

@@ -26,16 +26,6 @@ TEST(TabOrder, ReturnToPriorSelectsThePreviouslySelectedTab) {
     EXPECT_EQ(order.willClose(&b, true), std::nullopt) << "nothing left to return to";
 }
 
-TEST(TabBarLayout, HeightsByTabCount) {
-    EXPECT_EQ(TabBarLayout::tabBarHeight(0), 0);
-    EXPECT_EQ(TabBarLayout::tabBarHeight(1), 0);
-    EXPECT_EQ(TabBarLayout::tabBarHeight(2), 26);
-    EXPECT_EQ(TabBarLayout::tabBarHeight(3, true), 22);
-    EXPECT_EQ(TabBarLayout::tabBarHeight(1, true), 0);
-    EXPECT_EQ(TabBarLayout::bookmarksBarHeight(true), 22);
-    EXPECT_EQ(TabBarLayout::bookmarksBarHeight(false), 0);
-}
-
 TEST(UrlBarState, SummaryAtRestAddressWhileEditing) {
     UrlBarState bar;
     EXPECT_EQ(bar.text(), "");

@@ -313,9 +313,16 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
     }
 
     // A page without a title proposes its address.
+    PageHost::server().handle("/untitled",
+                              [](const LocalHttpServer::Request&) { return page(""); });
     first->tabController().addNewTab();
+    first->tabController().openUrl("http://site.test/untitled");
+    ASSERT_TRUE(waitUntil(
+        [&] { return loaded(first->tabController().selectedWebViewController(), "/untitled"); },
+        20000));
     first->addBookmark();
-    EXPECT_EQ(first->tabController().addPopover()->nameTextField().get_text(), "");
+    EXPECT_EQ(first->tabController().addPopover()->nameTextField().get_text(),
+              "http://site.test/untitled");
 
     second->removeBookmark();
     VLBookmarkRemoveViewController* remove = second->tabController().removePopover();

@@ -37,12 +37,13 @@ TEST(DownloadCookieJarTest, StoresResponseCookiesForTheirSiteOnly) {
     EXPECT_EQ(cookiesFor("http://mail.example.com/file.zip"), "lang=en") << "secure stays secure";
     EXPECT_EQ(cookiesFor("https://www.example.com/"), "lang=en");
     EXPECT_EQ(cookiesFor("https://other.org/"), "");
-    EXPECT_TRUE(log.contains("\"evil=1; Domain=other.org\""));
+    EXPECT_TRUE(log.contains("a cookie from https://mail.example.com/inbox was not valid"));
+    EXPECT_FALSE(log.contains("evil=1")) << "cookie values stay out of the log";
 
-    DownloadCookieJar::storeCookies("not a url", {"a=b"});
-    EXPECT_TRUE(log.contains("cookies of \"not a url\" not stored"));
+    DownloadCookieJar::storeCookies("not a url?secret=1", {"a=b"});
+    EXPECT_TRUE(log.contains("cookies of (an address) not stored"));
     DownloadCookieJar::storeCookies("https://example.com/", {"a=b"}, "::bad::");
-    EXPECT_TRUE(log.contains("first party \"::bad::\""));
+    EXPECT_TRUE(log.contains("the first party (an address) is not a web URL"));
     EXPECT_EQ(cookiesFor("https://example.com/"), "lang=en");
 
     // Cookies copied from the web engine are copies: freeing the original is fine.

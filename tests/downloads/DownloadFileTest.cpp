@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <csignal>
 #include <vector>
 
 #include "FileGuards.h"
 #include "TestHome.h"
 #include "downloads/DownloadFile.h"
+#include "downloads/DownloadJournal.h"
 #include "downloads/DownloadRequest.h"
 #include "foundation/Files.h"
 
@@ -56,6 +60,46 @@ TEST(DownloadFileTest, PiecesGoToATemporaryFileThatIsRenamedOverTheDestination) 
     ASSERT_EQ(longFile.commit(), "");
     EXPECT_EQ(readFileBytes(longPath), "long");
     EXPECT_EQ(countFilesIn(folder), 2u);
+}
+
+TEST(DownloadFileTest, PartialFilesOfAKilledRunOrAQuitAreRemovedAndModesFollowTheUmask) {
+    const std::string folder = makeFolder("Downloads");
+    const std::string journal = TestHome::path() + "/partial-downloads.json";
+    DownloadJournal::setPath(journal);
+    pid_t pid = fork();
+    if (pid == 0) {
+        DownloadFile file(folder + "/big.iso");
+        if (file.open().empty() && file.append("half").empty()) {
+            raise(SIGKILL);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(countFilesIn(folder), 1u) << "the killed run left its partial file";
+    writeFileBytes(folder + "/kept.txt", "the user's");
+
+    DownloadJournal::setPath(journal);  // the next start
+    DownloadJournal::sweep();
+    EXPECT_EQ(countFilesIn(folder), 1u);
+    EXPECT_TRUE(Files::exists(folder + "/kept.txt"));
+
+    // Quitting while a download runs.
+    DownloadFile running(folder + "/running.bin");
+    ASSERT_EQ(running.open(), "");
+    DownloadJournal::sweep();
+    EXPECT_FALSE(Files::exists(running.temporaryPath()));
+
+    const mode_t previous = umask(027);
+    DownloadFile file(folder + "/private.txt");
+    ASSERT_EQ(file.open(), "");
+    ASSERT_EQ(file.commit(), "");
+    umask(previous);
+    struct stat info {};
+    ASSERT_EQ(stat((folder + "/private.txt").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    DownloadJournal::setPath("");
 }
 
 TEST(DownloadFileTest, FailuresAreReportedAndLeaveNothingBehind) {

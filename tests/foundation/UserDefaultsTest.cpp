@@ -48,7 +48,7 @@ TEST(UserDefaults, UnreadableFileStartsEmptyAndIsNotLostOnFailedWrite) {
     writeFileBytes(folder + "/defaults.json", "[1,2");
     LogCapture log;
     UserDefaults defaults(folder + "/defaults.json");
-    EXPECT_TRUE(log.contains("not a JSON object"));
+    EXPECT_TRUE(log.contains("defaults.json"));
     EXPECT_FALSE(defaults.objectForKey("anything"));
 
     defaults.setBool("ok", true);
@@ -60,4 +60,9 @@ TEST(UserDefaults, UnreadableFileStartsEmptyAndIsNotLostOnFailedWrite) {
     }
     EXPECT_TRUE(log.contains("user defaults not saved"));
     EXPECT_EQ(readFileBytes(folder + "/defaults.json"), saved);
+
+    // Nested without end: refused, not a crash at every start.
+    writeFileBytes(folder + "/defaults.json", std::string(200000, '['));
+    EXPECT_FALSE(UserDefaults(folder + "/defaults.json").objectForKey("ok"));
+    EXPECT_TRUE(log.contains("nested deeper"));
 }

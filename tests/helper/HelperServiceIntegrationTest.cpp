@@ -89,7 +89,7 @@ bool closeRequested(const FakeNotificationServer& server, std::uint32_t id) {
 using Logins = std::vector<std::pair<std::string, std::string>>;
 }  // namespace
 
-TEST(HelperService, KeepsLoginsInTheKeyringAndALockedOneFailsWithoutPrompting) {
+TEST(HelperService, KeepsLoginsInTheKeyringAndALockedOneFailsWhenNoUnlockIsGiven) {
     PrivateBus bus;
     KeyringDaemon keyring(bus);
     HelperProcess helper(bus);

@@ -113,11 +113,12 @@ TEST(PendingNotifications, EntriesAreKeptPerSenderAndSurviveConcurrentUse) {
     EXPECT_FALSE(table.take(":1.5", "same"));
     EXPECT_TRUE(table.contains(":1.6", "same"));
 
-    // Handlers and notification call-backs may reach the table from different threads.
+    // Handlers and notification call-backs may reach the table from different threads (up to,
+    // not over, the cap of one sender).
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&table, t] {
-            for (int i = 0; i < 500; ++i) {
+            for (int i = 0; i < 30; ++i) {
                 std::string id = std::to_string(t) + "-" + std::to_string(i);
                 table.insert(":1.9", notification(id));
                 if (i % 2 == 0) {
@@ -129,7 +130,22 @@ TEST(PendingNotifications, EntriesAreKeptPerSenderAndSurviveConcurrentUse) {
     for (std::thread& thread : threads) {
         thread.join();
     }
-    EXPECT_EQ(table.count(), 1u + 4 * 250);
+    EXPECT_EQ(table.count(), 1u + 4 * 15);
+
+    // A client that floods the helper: only its newest entries are kept, others are untouched.
+    for (size_t i = 0; i < PendingNotifications::kMaxPerSender + 10; ++i) {
+        table.insert(":1.66", notification("flood-" + std::to_string(i)));
+    }
+    EXPECT_EQ(table.count(), 1u + 4 * 15 + PendingNotifications::kMaxPerSender);
+    EXPECT_FALSE(table.contains(":1.66", "flood-9"));
+    EXPECT_TRUE(table.contains(":1.66", "flood-10"));
+    EXPECT_TRUE(table.contains(":1.6", "same"));
+
+    // A client leaving the bus takes its entries along.
+    EXPECT_EQ(table.dropSender(":1.66"), PendingNotifications::kMaxPerSender);
+    EXPECT_EQ(table.dropSender(":1.9"), 4u * 15);
+    EXPECT_EQ(table.count(), 1u);
+    EXPECT_TRUE(table.contains(":1.6", "same"));
 }
 
 TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {

@@ -106,19 +106,9 @@ TEST(Image, ResizeRoundAndEncode) {
     EXPECT_FALSE(Image::fromData("not an image"));
 }
 
-TEST(VellHelpers, ErrorsAlertsAndCentre) {
-    Error error = vellErrorWithCode(2, "Error creating icon.");
-    EXPECT_EQ(error, (Error{"com.vell", 2, "Error creating icon."}));
-
-    Alert ok = Alert::vellSuccessAlertWithMessage("Saved.");
-    EXPECT_EQ(ok.messageText, "Corva");
-    EXPECT_EQ(ok.informativeText, "Saved.");
-    EXPECT_EQ(ok.buttons, std::vector<std::string>{"OK"});
-    Alert failed = Alert::vellErrorAlertWithMessage("Broken.");
-    EXPECT_EQ(failed.messageText, "Corva Error");
-    EXPECT_EQ(failed.buttons, std::vector<std::string>{"OK"});
-
+TEST(VellHelpers, CentreIsAOnePointRectAtTheMiddle) {
     EXPECT_EQ(centerRect(Rect{{10, 20}, {100, 50}}), (Rect{{59.5, 44.5}, {1, 1}}));
+    EXPECT_EQ(centerRect(Rect{{-10, 0}, {0, 3}}), (Rect{{-10.5, 1}, {1, 1}}));
 }
 
 TEST(Image, UnreadBadgeSitsTopRightAndGrowsWithItsText) {

@@ -42,30 +42,52 @@ TEST(VLBehaviorManager, MigrationDropsOldWindowAllSpaceOnly) {
     EXPECT_FALSE(Fresh<VLBehaviorManager>()->windowAllSpace());
 }
 
-TEST(VLBehaviorManager, SettersWriteFileKeysAndBackgroundImpliesTabs) {
+TEST(VLBehaviorManager, EveryKeySurvivesSaveAndBackgroundImpliesTabs) {
+    using B = VLBehaviorManager;
+    struct Flag {
+        const char* key;
+        bool (B::*get)() const;
+        void (B::*set)(bool);
+    };
+    const std::vector<Flag> flags = {
+        {"closeApplication", &B::closeApplication, &B::setCloseApplication},
+        {"windowAllSpace", &B::windowAllSpace, &B::setWindowAllSpace},
+        {"openOtherWindowInBackground", &B::openOtherAppInBackground,
+         &B::setOpenOtherAppInBackground},
+        {"openDefaultLinkInNewTab", &B::openDefaultLinkInNewTab, &B::setOpenDefaultLinkInNewTab},
+        {"autoRefreshTheViewOnLoad", &B::autoRefreshTheViewOnLoad, &B::setAutoRefreshTheViewOnLoad},
+        {"restoreWindowsAndTabs", &B::restoreWindowsAndTabs, &B::setRestoreWindowsAndTabs},
+        {"warnWindowsClose", &B::warnCloseWindows, &B::setWarnCloseWindows},
+        {"statusBarKey", &B::statusBarMode, &B::setStatusBarMode},
+    };
+    std::vector<bool> defaults;
     {
-        Fresh<VLBehaviorManager> behavior;
-        behavior->setOpenOtherAppInBackground(false);
-        EXPECT_TRUE(behavior->openTabInsteadWindow());
-        behavior->setMobileVersion(true);
-        behavior->setWarnCloseWindows(true);
-        behavior->setStatusBarMode(true);
+        Fresh<B> behavior;
+        for (const Flag& flag : flags) {
+            defaults.push_back((behavior.store.*flag.get)());
+            (behavior.store.*flag.set)(!defaults.back());
+        }
+        EXPECT_TRUE(behavior->openTabInsteadWindow()) << "background implies tabs";
         behavior->setOpenLinksIn(2);
+        behavior->setPopOverWidth(500);
+        behavior->setPopOverHeight(600);
+        behavior->setMobileVersion(true);
         EXPECT_TRUE(behavior->save());
     }
     nlohmann::json saved = fileJson("behavior.json");
-    EXPECT_EQ(saved["openOtherWindowInBackground"], false);
     EXPECT_FALSE(saved.contains("openTabWindow"));
-    EXPECT_FALSE(saved.contains("mobileVersion"));
-    EXPECT_EQ(saved["warnWindowsClose"], true);
-    EXPECT_EQ(saved["statusBarKey"], true);
+    EXPECT_FALSE(saved.contains("mobileVersion")) << "a setting of the run only";
     EXPECT_EQ(saved["openLinksKey"], 2);
 
-    Fresh<VLBehaviorManager> reloaded;
-    EXPECT_FALSE(reloaded->openTabInsteadWindow());
+    Fresh<B> reloaded;
+    for (size_t i = 0; i < flags.size(); ++i) {
+        EXPECT_TRUE(saved.contains(flags[i].key)) << flags[i].key;
+        EXPECT_EQ((reloaded.store.*flags[i].get)(), !defaults[i]) << flags[i].key;
+    }
+    EXPECT_EQ(reloaded->openLinksIn(), 2u);
+    EXPECT_EQ(reloaded->popOverWidth(), 500u);
+    EXPECT_EQ(reloaded->popOverHeight(), 600u);
     EXPECT_FALSE(reloaded->mobileVersion());
-    EXPECT_TRUE(reloaded->warnCloseWindows());
-    EXPECT_TRUE(reloaded->statusBarMode());
 }
 
 TEST(VLBehaviorManager, HostileValuesReadAsDefaults) {

@@ -19,6 +19,21 @@ TEST(VLFileManager, SettingsFolderIsNamedByTheBundleIdentifier) {
     EXPECT_EQ(VLFileManager::getSettingsPathForSandbox("custom name"),
               TestHome::dataHome() + "/Corva/custom name/");
 
+    // An identifier that is not one plain folder name cannot lead elsewhere.
+    for (const std::string& hostile :
+         std::vector<std::string>{"..", ".", "../../.ssh", "a/b", std::string(256, 'x')}) {
+        TestHome::setUniqueID(hostile);
+        EXPECT_EQ(VLFileManager::getSettingsPath(), TestHome::dataHome() + "/Corva/(null)/")
+            << hostile;
+    }
+    TestHome::setUniqueID(std::string(255, 'x'));
+    EXPECT_EQ(VLFileManager::getSettingsPath(),
+              TestHome::dataHome() + "/Corva/" + std::string(255, 'x') + "/");
+    EXPECT_EQ(std::filesystem::status(VLFileManager::getSettingsPath()).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_all)
+        << "0700";
+
     // Not UTF-8: no identifier, so the shared folder.
     TestHome::setUniqueID(std::string("\xff\xfe\x01", 3));
     EXPECT_EQ(VLFileManager::getCorvaUniqueID(), std::nullopt);

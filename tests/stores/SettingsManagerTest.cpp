@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
 #include <thread>
 
 #include "LogCapture.h"
@@ -63,46 +65,87 @@ TEST(VLSettingsManager, HomeUrlWithoutSchemeGetsOne) {
     EXPECT_FALSE(settings.settings().contains("main_url"));
 }
 
-TEST(VLSettingsManager, ValuesSurviveSaveAndReload) {
+// Every key of settings.json: set to a value other than the default, saved, read back by a new
+// store.
+TEST(VLSettingsManager, EveryKeySurvivesSaveAndReload) {
+    using S = VLSettingsManager;
+    struct Key {
+        const char* key;
+        std::function<void(S&)> set;
+        std::function<bool(S&)> readBack;
+        // Flags are switched from their default.
+        std::function<bool(S&)> flag = {};
+        std::function<void(S&, bool)> setFlag = {};
+    };
+#define FLAG(name, getter, setter)                                                       \
+    Key {                                                                                \
+        name, {}, {}, [](S& s) { return s.getter(); }, [](S& s, bool v) { s.setter(v); } \
+    }
+    const std::vector<Key> keys = {
+        {"main_url", [](S& s) { s.setUrl(std::string("https://example.com/")); },
+         [](S& s) { return s.getMainUrl()->absoluteString() == "https://example.com/"; }},
+        {"downloads", [](S& s) { s.setPathToDownloadFolder("/srv/downloads"); },
+         [](S& s) { return s.pathToDownloadsFolder() == "/srv/downloads"; }},
+        {"fontName",
+         [](S& s) {
+             s.setStandardFont(FontSpec{"DejaVu Sans", 15.5});
+         },
+         [](S& s) { return s.standardFont()->family == "DejaVu Sans"; }},
+        {"fontSize", [](S&) {}, [](S& s) { return s.standardFont()->pointSize == 15.5; }},
+        {"windowColor", [](S& s) { s.setWindowColor(Color::rgb(0.2, 0.4, 0.6)); },
+         [](S& s) { return std::abs(s.windowColor().blue() - 0.6) < 1e-6; }},
+        {"windowOpacityKey", [](S& s) { s.setWindowOpacity(0.8); },
+         [](S& s) { return s.windowOpacity() == 0.8; }},
+        {"windowLevelKey", [](S& s) { s.setWindowLevel(S::kDesktopWindowLevel); },
+         [](S& s) { return s.windowLevel() == S::kDesktopWindowLevel; }},
+        {"allowCookies", [](S& s) { s.setCookiesAllow(2); },
+         [](S& s) { return s.cookiesAllow() == 2u; }},
+        {"appearance", [](S& s) { s.setAppearance(2); }, [](S& s) { return s.appearance() == 2; }},
+        {"refreshTimeInterval", [](S& s) { s.setRefreshTimeInterval(30.5); },
+         [](S& s) { return s.refreshTimeInterval() == 30.5; }},
+        FLAG("openEmptyPage;", openEmptyPage, setOpenEmptyPage),
+        FLAG("autowindowColor", autoWindowColor, setAutoWindowColor),
+        FLAG("windowHasShadow", windowShadow, setWindowShadow),
+        FLAG("hideTitle", hideTitle, setHideTitle),
+        FLAG("hideTitleIcon", hideTitleIcon, setHideTitleIcon),
+        FLAG("hideTitlebar", hideTitlebar, setHideTitlebar),
+        FLAG("hideToolbarButton", hideToolbarButton, setHideToolbarButton),
+        FLAG("hidePreferences", hidePreferences, setHidePreferences),
+        FLAG("hideProgressBar", hideProgressBar, setHideProgressBar),
+        FLAG("enablePlugins", enablePlugins, setEnablePlugins),
+        FLAG("enableJavaScript", enableJavaScript, setEnableJavaScript),
+        FLAG("blockPopupWindoww", blockPopupWindow, setBlockPopupWindow),
+        FLAG("blockAds", blockAds, setBlockAds),
+        FLAG("selectNewTab", selectNewTab, setSelectNewTab),
+        FLAG("returnToPrior", returnToPrior, setReturnToPrior),
+        FLAG("confirmBeforeTabsClose", confirmColseTabs, setConfirmColseTabs),
+        FLAG("showBookmark", showBookmarkBar, setShowBookmarkBar),
+    };
+#undef FLAG
+    std::vector<bool> defaults;
     {
-        VLSettingsManager settings;
-        settings.setUrl(std::string("https://example.com/"));
-        settings.setPathToDownloadFolder("/srv/downloads");
-        settings.setPathToDownloadFolder("");
-        settings.setOpenEmptyPage(true);
-        settings.setWindowOpacity(0.8);
-        settings.setWindowLevel(VLSettingsManager::kDesktopWindowLevel);
-        settings.setWindowShadow(false);
-        settings.setHideTitlebar(true);
-        settings.setBlockPopupWindow(true);
-        settings.setCookiesAllow(2);
-        settings.setAppearance(2);
-        settings.setRefreshTimeInterval(30.5);
-        settings.setWindowColor(Color::rgb(0.2, 0.4, 0.6));
+        S settings;
+        for (const Key& key : keys) {
+            if (key.flag) {
+                defaults.push_back(key.flag(settings));
+                key.setFlag(settings, !defaults.back());
+            } else {
+                key.set(settings);
+            }
+        }
         ASSERT_TRUE(settings.saveSettings());
     }
     nlohmann::json file = fileJson("settings.json");
-    EXPECT_EQ(file["openEmptyPage;"], 1);
-    EXPECT_EQ(file["blockPopupWindoww"], true);
+    EXPECT_EQ(file.size(), keys.size());
+    EXPECT_EQ(file["openEmptyPage;"], 1) << "stored as a number";
     EXPECT_EQ(file["windowColor"], "0.200000 0.400000 0.600000 1.000000");
-    EXPECT_EQ(file["downloads"], "/srv/downloads");
-
-    VLSettingsManager settings;
-    EXPECT_EQ(settings.getMainUrl()->absoluteString(), "https://example.com/");
-    EXPECT_EQ(settings.pathToDownloadsFolder(), "/srv/downloads");
-    EXPECT_TRUE(settings.openEmptyPage());
-    EXPECT_DOUBLE_EQ(settings.windowOpacity(), 0.8);
-    EXPECT_EQ(settings.windowLevel(), VLSettingsManager::kDesktopWindowLevel);
-    EXPECT_FALSE(settings.windowShadow());
-    EXPECT_TRUE(settings.hideTitlebar());
-    EXPECT_TRUE(settings.blockPopupWindow());
-    EXPECT_EQ(settings.cookiesAllow(), 2u);
-    EXPECT_EQ(settings.appearance(), 2);
-    EXPECT_EQ(settings.refreshTimeInterval(), 30.5);
-    Color color = settings.windowColor();
-    ASSERT_EQ(color.components.size(), 4u);
-    EXPECT_NEAR(color.red(), 0.2, 1e-6);
-    EXPECT_NEAR(color.blue(), 0.6, 1e-6);
+    S reloaded;
+    auto flagDefault = defaults.begin();
+    for (const Key& key : keys) {
+        EXPECT_TRUE(file.contains(key.key)) << key.key;
+        EXPECT_TRUE(key.flag ? key.flag(reloaded) == !*flagDefault++ : key.readBack(reloaded))
+            << key.key;
+    }
 }
 
 TEST(VLSettingsManager, SystemColourAndFontResetRoundTrip) {

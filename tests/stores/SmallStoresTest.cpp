@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <csignal>
+#include <filesystem>
 
 #include "LogCapture.h"
+#include "MainLoopWait.h"
 #include "StoreTestSupport.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLHistoryManager.h"
@@ -8,9 +13,9 @@
 #include "stores/VLWebPageZoomManager.h"
 
 TEST(VLRestoreManager, OldLayoutIsConvertedAtStart) {
-    givenFile(
-        "restore.json",
-        R"({"window0":{"0":"https://a.example/","1":"https://b.example/"},"other":{"x":"y"}})");
+    givenFile("restore.json",
+              R"({"window0":{"0":"https://a.example/","1":"https://b.example/"},"other":{"x":"y"},)"
+              R"("window1":{"url":["https://c.example/"],"windowFrame":"{{1, 2}, {3, 4}}"}})");
     {
         Fresh<VLRestoreManager> restore;
         auto urls = restore->getUrlsForKey("window0");
@@ -19,6 +24,10 @@ TEST(VLRestoreManager, OldLayoutIsConvertedAtStart) {
         EXPECT_EQ(*urls, (std::vector<std::string>{"https://a.example/", "https://b.example/"}));
         // Only "window" keys are converted.
         EXPECT_EQ(restore->getUrlsForKey("other"), std::nullopt);
+        // An entry already in the new layout stays as it is.
+        EXPECT_EQ(restore->getUrlsForKey("window1"),
+                  (std::vector<std::string>{"https://c.example/"}));
+        EXPECT_EQ(restore->windowsFrameString("window1"), "{{1, 2}, {3, 4}}");
     }
     nlohmann::json saved = fileJson("restore.json");
     EXPECT_EQ(saved["version"], 1.1);
@@ -82,6 +91,11 @@ TEST(VLWebPageZoomManager, DefaultIsSavedOnlyForAnEmptyStore) {
 
     givenFile("webpagezoom.json", R"({"currentzoomvalue":"big"})");
     EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), std::nullopt);
+    // Outside the page zoom limits: the nearest limit.
+    givenFile("webpagezoom.json", R"({"currentzoomvalue":40})");
+    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 3.0);
+    givenFile("webpagezoom.json", R"({"currentzoomvalue":0.01})");
+    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 0.5);
 }
 
 TEST(VLBookmarksManager, NamesSortedPlainlyAndUnique) {
@@ -117,4 +131,39 @@ TEST(VLHistoryManager, TitleKeyedEntriesSortedByDate) {
 
     history->clearHistory();
     EXPECT_TRUE(history->sortedByDateNames().empty());
+}
+
+// Runs `body` in a child process that is then killed, as a crash would end the app: no exit
+// path of the stores runs.
+template <class Body>
+void inKilledChild(Body body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+TEST(VLHistoryManager, BookmarksHistoryAndClearingSurviveAKill) {
+    inKilledChild([] {
+        Fresh<VLBookmarksManager>()->addBookMark("Kept", "https://k/");
+        Fresh<VLBookmarksManager>()->removeBookmark("Absent");
+        Fresh<VLHistoryManager> history;
+        history->setSaveDelay(20);
+        history->addUrl("https://a/", "A", "2024-01-01 00:00:00+00:00 T");
+        history->addUrl("https://b/", "B", "2024-01-02 00:00:00+00:00 T");
+        waitUntil([] { return std::filesystem::exists(settingsFile("history.json")); }, 5000);
+    });
+    EXPECT_EQ(Fresh<VLBookmarksManager>()->getUrlByName("Kept"), "https://k/");
+    EXPECT_EQ(Fresh<VLHistoryManager>()->sortedByDateNames(), (std::vector<std::string>{"A", "B"}));
+
+    inKilledChild([] {
+        Fresh<VLHistoryManager> history;
+        history->addUrl("https://c/", "C", "2024-01-03 00:00:00+00:00 T");
+        history->clearHistory();
+    });
+    EXPECT_TRUE(Fresh<VLHistoryManager>()->sortedByDateNames().empty());
 }

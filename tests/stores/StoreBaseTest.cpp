@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "LogCapture.h"
 #include "StoreTestSupport.h"
+#include "foundation/JsonFile.h"
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLShortcutManager.h"
+#include "stores/VLWebPageZoomManager.h"
 
 TEST(VLManager, EmptyObjectAndMissingFileAreTheSame) {
     givenFile("bookmark.json", "{}");
@@ -33,6 +37,28 @@ TEST(VLManager, MalformedFileStartsEmptyAndIsReplacedOnSave) {
     }
 }
 
+TEST(VLManager, SpecialOrOversizedFilesAreNeitherReadNorOverwritten) {
+    // A FIFO would block a plain read for ever.
+    ASSERT_EQ(mkfifo(settingsFile("history.json").c_str(), 0600), 0);
+    LogCapture log;
+    EXPECT_TRUE(Fresh<VLHistoryManager>()->json().empty());
+    EXPECT_TRUE(log.contains("not a regular file"));
+
+    const std::string big = settingsFile("webpagezoom.json");
+    givenFile("webpagezoom.json", "{");
+    ASSERT_EQ(truncate(big.c_str(), JsonFile::kMaxFileBytes + 1), 0);  // sparse
+    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 1.0);
+    EXPECT_TRUE(log.contains("larger than"));
+    EXPECT_EQ(std::filesystem::file_size(big), JsonFile::kMaxFileBytes + 1)
+        << "not replaced by the default until something is saved";
+
+    // Stores hold browsing data: only the user may read them.
+    Fresh<VLBookmarksManager>()->addBookMark("Home", "https://example.com/");
+    struct stat info {};
+    ASSERT_EQ(stat(settingsFile("bookmark.json").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
 TEST(VLManager, FailedSaveKeepsThePreviousFile) {
     {
         Fresh<VLBookmarksManager> bookmarks;
@@ -41,12 +67,12 @@ TEST(VLManager, FailedSaveKeepsThePreviousFile) {
     }
     const std::string before = readFileBytes(settingsFile("bookmark.json"));
     Fresh<VLBookmarksManager> bookmarks;
-    bookmarks->addBookMark("Big", std::string(100000, 'u'));
     {
         FileSizeLimit fullDisk(64);
         LogCapture log;
-        EXPECT_FALSE(bookmarks->save());
+        bookmarks->addBookMark("Big", std::string(100000, 'u'));  // saved at once: fails
         EXPECT_TRUE(log.contains("not saved"));
+        EXPECT_FALSE(bookmarks->save());
     }
     EXPECT_EQ(readFileBytes(settingsFile("bookmark.json")), before);
 

@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
     if (argc == 3) {
         std::string error;
         const std::string png = icon.pngData(&error);
-        if (png.empty() || !(error = Files::writeAtomically(argv[2], png)).empty()) {
+        if (png.empty() ||
+            !(error = Files::writeAtomically(argv[2], png, Files::kSharedFile)).empty()) {
             std::fprintf(stderr, "make_app_icon: %s\n", error.c_str());
             return 1;
         }

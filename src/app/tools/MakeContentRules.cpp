@@ -32,7 +32,7 @@ std::string modificationDate(const std::string& path) {
 }
 
 bool write(const std::string& path, const std::string& data) {
-    const std::string error = Files::writeAtomically(path, data);
+    const std::string error = Files::writeAtomically(path, data, Files::kSharedFile);
     if (!error.empty()) {
         std::cerr << "make_content_rules: " << path << ": " << error << "\n";
     }
