@@ -49,10 +49,6 @@ TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
 
 TEST(UserAgents, TableAndVersions) {
     auto agents = UserAgents::generate("605.1.15", {10, 15, 7});
-    ASSERT_EQ(agents.size(), 5u);
-    for (const char* key : {"Safari-Mac", "Firefox-Mac", "Chrome-Mac", "iPhone", "iPad"}) {
-        EXPECT_TRUE(agents.count(key)) << key;
-    }
     // A system minor version in front of a build number goes; a public engine version stays
     // whole (Debian 12's minor version 0 once turned 605.1.15 into 65.1.15).
     EXPECT_EQ(UserAgents::webkitVersion("15610.1.28", {10, 15, 7}), "610.1.28");
@@ -61,8 +57,6 @@ TEST(UserAgents, TableAndVersions) {
     EXPECT_EQ(agents["iPhone"],
               "Mozilla/5.0 (iPhone; CPU iPhone OS 14_2 like Mac OS X) AppleWebKit/605.1.15 "
               "(KHTML, like Gecko) Version/10.0 Mobile/14E8301 Safari/605.1.15");
-    EXPECT_EQ(agents["Firefox-Mac"],
-              "Mozilla/5.0 (Macintosh; Intel Mac OS X 10.15; rv:83.0) Gecko/20100101 Firefox/83.0");
     EXPECT_EQ(UserAgents::generate("", {}).size(), 5u);
 
     EXPECT_EQ(UserAgents::engineVersionFromUserAgent(
@@ -136,22 +130,20 @@ TEST(HistoryDate, FormatWithZone) {
 }
 
 TEST(ZoomSteps, LimitsFromOne) {
-    double factor = 1.0;
-    int steps = 0;
-    while (ZoomSteps::canZoomIn(factor)) {
-        factor *= ZoomSteps::kStep;
-        ++steps;
-    }
-    EXPECT_EQ(steps, 6);
-    EXPECT_NEAR(factor, 2.985984, 1e-9);
-    factor = 1.0;
-    steps = 0;
-    while (ZoomSteps::canZoomOut(factor)) {
-        factor /= ZoomSteps::kStep;
-        ++steps;
-    }
-    EXPECT_EQ(steps, 3);
-    EXPECT_NEAR(factor, 0.5787, 1e-4);
+    auto walk = [](bool (*can)(double), double step) {
+        double factor = 1.0;
+        int steps = 0;
+        for (; can(factor); ++steps) {
+            factor *= step;
+        }
+        return std::pair{steps, factor};
+    };
+    auto [in, most] = walk(&ZoomSteps::canZoomIn, ZoomSteps::kStep);
+    EXPECT_EQ(in, 6);
+    EXPECT_NEAR(most, 2.985984, 1e-9);
+    auto [out, least] = walk(&ZoomSteps::canZoomOut, 1 / ZoomSteps::kStep);
+    EXPECT_EQ(out, 3);
+    EXPECT_NEAR(least, 0.5787, 1e-4);
     EXPECT_FALSE(ZoomSteps::canReset(1.0));
     EXPECT_TRUE(ZoomSteps::canReset(1.2));
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <csignal>
 #include <vector>
@@ -66,17 +65,12 @@ TEST(DownloadFileTest, PartialFilesOfAKilledRunOrAQuitAreRemovedAndModesFollowTh
     const std::string folder = makeFolder("Downloads");
     const std::string journal = TestHome::path() + "/partial-downloads.json";
     DownloadJournal::setPath(journal);
-    pid_t pid = fork();
-    if (pid == 0) {
+    ASSERT_TRUE(runInKilledChild([&] {
         DownloadFile file(folder + "/big.iso");
-        if (file.open().empty() && file.append("half").empty()) {
-            raise(SIGKILL);
-        }
-        _exit(1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFSIGNALED(status));
+        file.open();
+        file.append("half");
+        raise(SIGKILL);  // while the download runs
+    }));
     EXPECT_EQ(countFilesIn(folder), 1u) << "the killed run left its partial file";
     writeFileBytes(folder + "/kept.txt", "the user's");
 

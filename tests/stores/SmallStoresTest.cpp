@@ -1,7 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <csignal>
 #include <filesystem>
 
 #include "LogCapture.h"
@@ -133,22 +130,8 @@ TEST(VLHistoryManager, TitleKeyedEntriesSortedByDate) {
     EXPECT_TRUE(history->sortedByDateNames().empty());
 }
 
-// Runs `body` in a child process that is then killed, as a crash would end the app: no exit
-// path of the stores runs.
-template <class Body>
-void inKilledChild(Body body) {
-    pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        raise(SIGKILL);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-}
-
 TEST(VLHistoryManager, BookmarksHistoryAndClearingSurviveAKill) {
-    inKilledChild([] {
+    ASSERT_TRUE(runInKilledChild([] {
         Fresh<VLBookmarksManager>()->addBookMark("Kept", "https://k/");
         Fresh<VLBookmarksManager>()->removeBookmark("Absent");
         Fresh<VLHistoryManager> history;
@@ -156,14 +139,14 @@ TEST(VLHistoryManager, BookmarksHistoryAndClearingSurviveAKill) {
         history->addUrl("https://a/", "A", "2024-01-01 00:00:00+00:00 T");
         history->addUrl("https://b/", "B", "2024-01-02 00:00:00+00:00 T");
         waitUntil([] { return std::filesystem::exists(settingsFile("history.json")); }, 5000);
-    });
+    }));
     EXPECT_EQ(Fresh<VLBookmarksManager>()->getUrlByName("Kept"), "https://k/");
     EXPECT_EQ(Fresh<VLHistoryManager>()->sortedByDateNames(), (std::vector<std::string>{"A", "B"}));
 
-    inKilledChild([] {
+    ASSERT_TRUE(runInKilledChild([] {
         Fresh<VLHistoryManager> history;
         history->addUrl("https://c/", "C", "2024-01-03 00:00:00+00:00 T");
         history->clearHistory();
-    });
+    }));
     EXPECT_TRUE(Fresh<VLHistoryManager>()->sortedByDateNames().empty());
 }

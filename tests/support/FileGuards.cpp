@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -96,4 +97,15 @@ size_t countFilesIn(const std::string& folder) {
         ++count;
     }
     return count;
+}
+
+bool runInKilledChild(const std::function<void()>& body) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        raise(SIGKILL);
+    }
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFSIGNALED(status) &&
+           WTERMSIG(status) == SIGKILL;
 }

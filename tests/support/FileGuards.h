@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Makes a folder refuse new files for the guard's lifetime. As root, permission bits do not
@@ -37,3 +38,7 @@ class FileSizeLimit {
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 size_t countFilesIn(const std::string& folder);
+
+// Runs `body` in a child process that is then killed with SIGKILL, as a crash ends the app: no
+// exit path runs. True when the child died that way.
+bool runInKilledChild(const std::function<void()>& body);
