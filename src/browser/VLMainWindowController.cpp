@@ -77,6 +77,18 @@ std::string appName() {
     }
     return WindowRules::appTargetName(Bundle::main().bundlePath());
 }
+
+Gtk::Application* defaultApplication() {
+    auto application = Gtk::Application::get_default();
+    return application ? dynamic_cast<Gtk::Application*>(application.get()) : nullptr;
+}
+
+// A hidden window leaves the application, which would end with its last one: while hidden, the
+// application is held, so that it keeps running (notifications, the badge) until reopened.
+bool& applicationHeld() {
+    static bool held = false;
+    return held;
+}
 }  // namespace
 
 VLMainWindowController* VLMainWindowController::create(
@@ -109,10 +121,8 @@ VLMainWindowController* VLMainWindowController::create(
     if (auto& decorate = windowDecorator()) {
         decorate(*raw);
     }
-    if (auto application = Gtk::Application::get_default()) {
-        if (auto* app = dynamic_cast<Gtk::Application*>(application.get())) {
-            app->add_window(*raw->window_);
-        }
+    if (Gtk::Application* app = defaultApplication()) {
+        app->add_window(*raw->window_);
     }
     raw->window_->show();
     return raw;
@@ -206,6 +216,10 @@ void VLMainWindowController::setAppNameProvider(std::function<std::string()> pro
 }
 
 void VLMainWindowController::hideApplication() {
+    if (Gtk::Application* app = defaultApplication(); app && !applicationHeld()) {
+        app->hold();
+        applicationHeld() = true;
+    }
     for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
         if (window->get_visible() && window->get_window_type() == Gtk::WINDOW_TOPLEVEL) {
             window->hide();
@@ -214,8 +228,19 @@ void VLMainWindowController::hideApplication() {
 }
 
 void VLMainWindowController::unhideApplication() {
+    Gtk::Application* app = defaultApplication();
     for (VLMainWindowController* controller : open()) {
+        if (app) {
+            std::vector<Gtk::Window*> in = app->get_windows();
+            if (std::find(in.begin(), in.end(), controller->window_.get()) == in.end()) {
+                app->add_window(*controller->window_);
+            }
+        }
         controller->window_->present();
+    }
+    if (app && applicationHeld()) {
+        applicationHeld() = false;
+        app->release();
     }
 }
 

@@ -271,6 +271,19 @@ TEST(AppIT, QuitWithoutRestoringKeepsOlderEntriesAndACancelledLogoutKeepsSaving)
     EXPECT_EQ(restore["window5"]["url"], (nlohmann::json{"http://old/b"}));
 }
 
+TEST(AppIT, ClosingTheOnlyWindowKeepsTheAppUntilReopened) {
+    AppHost host;
+    VLMainWindowController* window = AppHost::windows()[0];
+    window->window().close();
+    drainMainContext();
+    ASSERT_FALSE(window->window().get_visible());
+    host.app.applicationShouldHandleReopen();
+    EXPECT_TRUE(window->window().get_visible());
+    std::vector<Gtk::Window*> in = host.app.application()->get_windows();
+    EXPECT_NE(std::find(in.begin(), in.end(), &window->window()), in.end())
+        << "back in the application, which ends with its last window";
+}
+
 TEST(AppIT, HistoryAndUserAgentMenus) {
     AppHost host;
     VLMainMenu* menu = host.app.menuFor(AppHost::windows()[0]);

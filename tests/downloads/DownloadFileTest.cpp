@@ -79,10 +79,9 @@ TEST(DownloadFileTest, PartialFilesOfAKilledRunOrAQuitAreRemovedAndModesFollowTh
     EXPECT_EQ(countFilesIn(folder), 1u);
     EXPECT_TRUE(Files::exists(folder + "/kept.txt"));
 
-    // Quitting while a download runs.
     DownloadFile running(folder + "/running.bin");
     ASSERT_EQ(running.open(), "");
-    DownloadJournal::sweep();
+    DownloadJournal::sweep();  // as quitting does
     EXPECT_FALSE(Files::exists(running.temporaryPath()));
 
     const mode_t previous = umask(027);

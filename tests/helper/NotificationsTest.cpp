@@ -140,7 +140,6 @@ TEST(PendingNotifications, EntriesAreKeptPerSenderAndSurviveConcurrentUse) {
     EXPECT_FALSE(table.contains(":1.66", "flood-9"));
     EXPECT_TRUE(table.contains(":1.66", "flood-10"));
 
-    // A client leaving the bus takes its entries along.
     EXPECT_EQ(table.dropSender(":1.66"), PendingNotifications::kMaxPerSender);
     EXPECT_EQ(table.dropSender(":1.9"), 4u * 15);
     EXPECT_EQ(table.count(), 1u);

@@ -52,7 +52,6 @@ TEST(VLManager, SpecialOrOversizedFilesAreNeitherReadNorOverwritten) {
     EXPECT_EQ(std::filesystem::file_size(big), JsonFile::kMaxFileBytes + 1)
         << "not replaced by the default until something is saved";
 
-    // Stores hold browsing data: only the user may read them.
     Fresh<VLBookmarksManager>()->addBookMark("Home", "https://example.com/");
     struct stat info {};
     ASSERT_EQ(stat(settingsFile("bookmark.json").c_str(), &info), 0);
