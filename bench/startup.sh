@@ -22,17 +22,18 @@ mkdir -p "$out"
 out=$(cd "$out" && pwd)
 build=$(cd "$build" && pwd)
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
-gcc -O2 -o "$out/bare-webkit" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
+gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
 
 measure="python3 $peers/measure.py --out $out --runs $runs --warmup $warmup"
 # Fresh XDG folders per run, with the machine's font, shader and GStreamer caches warm as for
 # the other programs (a cold shader cache alone costs the web process seconds of CPU); the
-# app's settings are written before the clock starts, as an installed app has them.
+# app's settings are written before the clock starts, as an installed app has them (the harness
+# wants the address on the command line: env passes it by as a variable nobody reads).
 $measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
   --env SITEBOX_TIMELINE=1 --prepare "$PWD/bench/sitebox-profile.sh {url}" \
-  -- "$build/Sitebox.app/Contents/MacOS/Sitebox"
+  -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox"
 $measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-  -- "$out/bare-webkit" "{url}"
+  -- "$out/bare-webkit-program" "{url}"
 names="sitebox bare-webkit"
 if command -v chromium >/dev/null 2>&1; then
   $measure --name chromium-app --fresh-xdg \

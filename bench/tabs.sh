@@ -33,7 +33,7 @@ for n in $tabs; do
   # shellcheck disable=SC2086 # one argument per URL
   $measure --name "sitebox-$n" --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
     --prepare "$PWD/bench/sitebox-profile.sh {url} tabs" \
-    -- "$build/Sitebox.app/Contents/MacOS/Sitebox" $more
+    -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" $more
   names="$names sitebox-$n"
   if command -v epiphany >/dev/null 2>&1; then
     # shellcheck disable=SC2086
