@@ -1,11 +1,15 @@
 // Opening and closing tabs must not leak: the shell's resident memory after 50 open/load/close
-// cycles against after the first. Run under a display: xvfb-run -a tab_cycles_bench [cycles]
+// cycles against after the first, and the PSS of the shell with its web processes (which tabs
+// share, so a page that leaves something behind shows there). Run under a display:
+//   xvfb-run -a tab_cycles_bench [cycles]
 #include <gtkmm/main.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "LocalHttpServer.h"
@@ -26,6 +30,45 @@ long residentKiB() {
         }
     }
     return 0;
+}
+
+long pssKiB(const std::string& pid) {
+    std::ifstream rollup("/proc/" + pid + "/smaps_rollup");
+    std::string line;
+    while (std::getline(rollup, line)) {
+        if (line.rfind("Pss:", 0) == 0) {
+            return std::strtol(line.c_str() + 4, nullptr, 10);
+        }
+    }
+    return 0;
+}
+
+// This process and its children (the engine's network and web processes), and how many
+// children there are.
+long treePssKiB(int& children) {
+    const std::string self = std::to_string(getpid());
+    long total = pssKiB(self);
+    children = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename();
+        if (pid.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t end = text.rfind(')');
+        if (end == std::string::npos) {
+            continue;
+        }
+        std::istringstream fields(text.substr(end + 2));
+        std::string state, parent;
+        fields >> state >> parent;
+        if (parent == self && state != "Z") {
+            total += pssKiB(pid);
+            ++children;
+        }
+    }
+    return total;
 }
 
 bool cycle(VLTabViewController& tabs, const std::string& url) {
@@ -70,13 +113,25 @@ int main(int argc, char** argv) {
     VLTabViewController& tabs = window->tabController();
     int failures = 0;
     failures += !cycle(tabs, server.url("/page.html?0"));
+    // Closed pages leave garbage the engine collects at its next memory check (every 5 s).
+    waitUntil([] { return false; }, 6000);
     const long first = residentKiB();
+    int firstChildren = 0;
+    const long firstTree = treePssKiB(firstChildren);
     for (int i = 1; i < cycles; ++i) {
         failures += !cycle(tabs, server.url("/page.html?" + std::to_string(i)));
     }
+    waitUntil([] { return false; }, 6000);
     const long last = residentKiB();
+    int lastChildren = 0;
+    const long lastTree = treePssKiB(lastChildren);
     std::printf("tabs: %d cycles (%d failed loads)\n", cycles, failures);
     std::printf("RSS after 1 cycle: %ld KiB, after %d: %ld KiB, growth %.1f %%\n", first, cycles,
                 last, 100.0 * (last - first) / first);
+    std::printf(
+        "PSS with the engine's processes after 1 cycle: %ld KiB (%d processes), after %d: "
+        "%ld KiB (%d processes), growth %.1f %%\n",
+        firstTree, firstChildren, cycles, lastTree, lastChildren,
+        100.0 * (lastTree - firstTree) / firstTree);
     return failures == 0 ? 0 : 1;
 }

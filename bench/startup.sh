@@ -1,26 +1,55 @@
 #!/bin/sh
 # Start-up to the home page's load event, and the whole app's memory (PSS over the shell and its
-# web processes) two seconds later: Sitebox against Chromium's app mode on the same page, in the
-# same run (1 warm-up and 7 counted runs, medians). Uses the peer harness measure.py.
-#   bench/startup.sh [OUTDIR]          PEERS_DIR=... to point at the harness
-# Needs (Debian 12): chromium xvfb dbus; run as root for the private network namespace.
+# web processes) two seconds later: Sitebox against the engine's floor (the bare one-window,
+# one-web-view program) and Chromium's app mode when installed, on the same page, in the same
+# run (1 warm-up and 7 counted runs, medians). Prints the table, the ratios and Sitebox's
+# start-up timeline (milestones from spawn to load, logged by the app under SITEBOX_TIMELINE).
+#   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
+#                                 BUILD_DIR=... measures another build tree (default: build)
+# Needs (Debian 12): gcc, libwebkit2gtk-4.1-dev, xvfb, dbus, optionally chromium; run as root
+# for the private network namespace.
 set -eu
 cd "$(dirname "$0")/.."
-out=${1:-build/bench-startup}
+build=${BUILD_DIR:-build}
+out=${1:-$build/bench-startup}
 peers=${PEERS_DIR:-../shared/bench/peers}
+floor=${FLOOR_DIR:-$peers/../floor}
 runs=${RUNS:-7}
 warmup=${WARMUP:-1}
-cmake --build build --target Sitebox CorvaHelper >/dev/null
+[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" --target Sitebox CorvaHelper >/dev/null
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+build=$(cd "$build" && pwd)
+# shellcheck disable=SC2046 # pkg-config's flags are meant to split
+gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
+
 measure="python3 $peers/measure.py --out $out --runs $runs --warmup $warmup"
-$measure --name sitebox --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-  -- "$PWD/bench/sitebox-launch.sh" {profile} {url}
+# Fresh XDG folders per run, with the machine's font, shader and GStreamer caches warm as for
+# the other programs (a cold shader cache alone costs the web process seconds of CPU); the
+# app's settings are written before the clock starts, as an installed app has them (the harness
+# wants the address on the command line: env passes it by as a variable nobody reads).
+$measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+  --env SITEBOX_TIMELINE=1 --prepare "$PWD/bench/sitebox-profile.sh {url}" \
+  -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox"
+$measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+  -- "$out/bare-webkit-program" "{url}"
+names="sitebox bare-webkit"
 if command -v chromium >/dev/null 2>&1; then
   $measure --name chromium-app --fresh-xdg \
-    -- chromium --app={url} --no-sandbox --disable-gpu --no-first-run \
+    -- chromium --app="{url}" --no-sandbox --disable-gpu --no-first-run \
        --disable-background-networking --disable-component-update --disable-sync \
-       --user-data-dir={profile}
-  python3 "$peers/report.py" "$out/sitebox.json" "$out/chromium-app.json" | tee "$out/summary.md"
+       --user-data-dir="{profile}"
+  names="$names chromium-app"
 else
-  echo "chromium is not installed: only Sitebox was measured" >&2
-  python3 "$peers/report.py" "$out/sitebox.json" | tee "$out/summary.md"
+  echo "chromium is not installed: only Sitebox and the bare program were measured" >&2
 fi
+files=""
+for name in $names; do files="$files $out/$name.json"; done
+# shellcheck disable=SC2086 # one argument per file
+python3 "$peers/report.py" $files | tee "$out/summary.md"
+echo
+# shellcheck disable=SC2086 # one argument per name
+python3 bench/startup_report.py "$out" $names | tee -a "$out/summary.md"
+echo
+python3 bench/startup_report.py --timeline "$out" sitebox | tee -a "$out/summary.md"

@@ -23,6 +23,7 @@
 #include "foundation/Bundle.h"
 #include "foundation/DefaultsKeys.h"
 #include "foundation/Log.h"
+#include "foundation/StartupTimeline.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
 #include "maintenance/Image.h"
@@ -119,19 +120,25 @@ int AppDelegate::run(int argc, char** argv) {
 }
 
 void AppDelegate::applicationWillFinishLaunching() {
+    StartupTimeline::mark("application startup");
     installHooks();
+    StartupTimeline::mark("hooks installed");
     WelcomePage::install();
     WelcomePage::setNewAppHandler([this] {
         VLMainWindowController* top = getTopMainController();
         NewWebAppDialog::show(top ? &top->window() : nullptr);
     });
+    // The home page loads while the rest comes up: the web process starts meanwhile.
+    std::unique_ptr<VLWebViewController> firstPage = startFirstPage();
+    firstPageStarted_ = firstPage != nullptr;
     installActions();
     for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
         userAgentNames_.push_back(name);
     }
 
     // The first main window exists before the launch steps run.
-    createNewMainWindow();
+    createNewMainWindow(std::move(firstPage));
+    StartupTimeline::mark("first window created");
 
     observers_.push_back(NotificationCenter::defaultCenter().addObserver(
         notification::setCustomUserAnget, [this](const Notification& n) {
@@ -158,6 +165,25 @@ void AppDelegate::applicationWillFinishLaunching() {
     }
     // The second phase runs once the first has returned to the loop.
     Glib::signal_idle().connect_once([this] { applicationDidFinishLaunching(); });
+    StartupTimeline::mark("first launch phase done");
+}
+
+std::unique_ptr<VLWebViewController> AppDelegate::startFirstPage() {
+    if (statusBarMode()) {
+        return nullptr;
+    }
+    // Only a launch that restores pages needs the restore store before the first page.
+    if (VLBehaviorManager::sharedManager().restoreWindowsAndTabs()) {
+        VLRestoreManager& restore = VLRestoreManager::sharedManager();
+        std::vector<std::string> keys = restore.windowKeys();
+        if (!keys.empty() &&
+            !restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{}).empty()) {
+            return nullptr;
+        }
+    }
+    std::unique_ptr<VLWebViewController> page = VLTabViewController::makePage();
+    page->goHome();
+    return page;
 }
 
 void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
@@ -172,9 +198,10 @@ void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
         restorWindow(first, keys.empty() ? std::nullopt : std::optional<std::string>(keys[0]));
         VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
         if (behavior.restoreWindowsAndTabs()) {
-            if (enterprise) {
+            // A first page already loading had nothing to restore: it went home.
+            if (!firstPageStarted_ && enterprise) {
                 first->tabController().goHome();
-            } else {
+            } else if (!firstPageStarted_) {
                 first->tabController().restoreUrls(
                     keys.empty()
                         ? std::vector<std::string>{}
@@ -196,11 +223,12 @@ void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
                         restore.getUrlsForKey(keys[i]).value_or(std::vector<std::string>{}));
                 }
             }
-        } else {
+        } else if (!firstPageStarted_) {
             first->tabController().goHome();
         }
     }
-    enableSpellCheckAndGrammar();
+    // Storing the choice writes the defaults file: nothing the first page waits for.
+    Glib::signal_idle().connect_once([this] { enableSpellCheckAndGrammar(); });
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -230,6 +258,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (VLMainWindowController* top = getTopMainController()) {
         top->updateWindowTitlebar();
     }
+    StartupTimeline::mark("second launch phase done");
 }
 
 bool AppDelegate::applicationShouldHandleReopen() {
@@ -371,7 +400,12 @@ VLMainWindowController* AppDelegate::getTopMainController() {
 }
 
 VLMainWindowController* AppDelegate::createNewMainWindow() {
-    VLMainWindowController* controller = VLMainWindowController::create();
+    return createNewMainWindow(nullptr);
+}
+
+VLMainWindowController* AppDelegate::createNewMainWindow(
+    std::unique_ptr<VLWebViewController> firstPage) {
+    VLMainWindowController* controller = VLMainWindowController::create(std::move(firstPage));
     if (controller) {
         controller->window().present();
     }

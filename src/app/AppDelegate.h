@@ -19,6 +19,7 @@ class DockMonitor;
 class VLMainMenu;
 class VLScriptManager;
 class VLMainWindowController;
+class VLWebViewController;
 class VLTabViewItem;
 
 // The spine of the shell: the application's launch phases, reopen, URL-open events, quitting
@@ -142,6 +143,10 @@ class AppDelegate : public VLCorvaManagerDelegate {
     void installActions();
     void installStatusBarActions();
     void restoreWindowsAtLaunch(VLMainWindowController* first);
+    // The first window's page, already loading, when the launch goes straight to the home page;
+    // nullptr when it restores pages or starts in the menu bar.
+    std::unique_ptr<VLWebViewController> startFirstPage();
+    VLMainWindowController* createNewMainWindow(std::unique_ptr<VLWebViewController> firstPage);
     void launchInMenuBarMode(VLMainWindowController& first);
     MenuBarMode& ensureMenuBarMode();
     // In menu-bar mode, opens the popup browser where the app would come forward; false else.
@@ -167,6 +172,7 @@ class AppDelegate : public VLCorvaManagerDelegate {
     std::vector<std::string> userAgentNames_;
     Rect defaultFrame_;
     bool launched_ = false;
+    bool firstPageStarted_ = false;
     bool terminated_ = false;
     std::optional<WindowSnapshot> lastWindow_;
     std::vector<NotificationCenter::Observer> observers_;

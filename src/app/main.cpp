@@ -7,8 +7,10 @@
 #include "app/ApplicationId.h"
 #include "app/CommandLine.h"
 #include "app/SiteboxCommands.h"
+#include "foundation/StartupTimeline.h"
 
 int main(int argc, char** argv) {
+    StartupTimeline::mark("main");
     CommandLine line = CommandLine::parse(argc, argv);
     if (line.command != CommandLine::Command::None || !line.error.empty()) {
         const std::string program =

@@ -14,6 +14,7 @@
 #include "foundation/MainThread.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
+#include "foundation/StartupTimeline.h"
 
 ContentBlocker& ContentBlocker::shared() {
     static NoDestructor<ContentBlocker> blocker;
@@ -40,6 +41,7 @@ void ContentBlocker::obtain(std::function<void(const Filters&)> done) {
         return;
     }
     working_ = true;
+    StartupTimeline::mark("ad-blocking lists asked for");
     readSources();
 }
 
@@ -173,6 +175,7 @@ void ContentBlocker::added(WebKitUserContentFilter* filter) {
 }
 
 void ContentBlocker::finish() {
+    StartupTimeline::mark("ad-blocking lists ready");
     setCompiling(false);
     // A failed compile is not kept: the next page tries again.
     ready_ = failed_ == 0 && !sources_.empty();

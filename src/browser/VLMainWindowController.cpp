@@ -18,6 +18,7 @@
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationNames.h"
+#include "foundation/StartupTimeline.h"
 #include "foundation/UserDefaults.h"
 #include "maintenance/Alert.h"
 #include "maintenance/ColorString.h"
@@ -107,19 +108,18 @@ VLMainWindowController* VLMainWindowController::create(
         if (!window) {
             throw MainInterface::MissingObject("MainWindowController");
         }
-        controller.reset(
-            new VLMainWindowController(std::unique_ptr<VLMainWindow>(window), builder));
+        controller.reset(new VLMainWindowController(std::unique_ptr<VLMainWindow>(window), builder,
+                                                    std::move(firstPage)));
     } catch (const MainInterface::MissingObject& missing) {
         MainInterface::reportMissing(missing);
         return nullptr;
     }
     VLMainWindowController* raw = controller.get();
     owned().push_back(std::move(controller));
-    if (firstPage) {
-        raw->tabController_->setFirstWebViewController(std::move(firstPage));
-    }
+    StartupTimeline::mark("window built");
     if (auto& decorate = windowDecorator()) {
         decorate(*raw);
+        StartupTimeline::mark("menus built");
     }
     if (Gtk::Application* app = defaultApplication()) {
         app->add_window(*raw->window_);
@@ -129,7 +129,8 @@ VLMainWindowController* VLMainWindowController::create(
 }
 
 VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> window,
-                                               const Glib::RefPtr<Gtk::Builder>& builder)
+                                               const Glib::RefPtr<Gtk::Builder>& builder,
+                                               std::unique_ptr<VLWebViewController> firstPage)
     : window_(std::move(window)) {
     toolbarItems_ = &MainInterface::require<Gtk::Toolbar>(builder, "toolbarItems");
     toolbarButton_ = &MainInterface::require<Gtk::Button>(builder, "toolbarButton");
@@ -139,7 +140,7 @@ VLMainWindowController::VLMainWindowController(std::unique_ptr<VLMainWindow> win
     menubarSlot_ = &MainInterface::require<Gtk::Box>(builder, "menubarSlot");
     tabController_ = std::make_unique<VLTabViewController>(
         MainInterface::require<Gtk::Notebook>(builder, "tabView"),
-        MainInterface::require<Gtk::Box>(builder, "bookmarkBarSlot"));
+        MainInterface::require<Gtk::Box>(builder, "bookmarkBarSlot"), std::move(firstPage));
 
     titleLabel_.get_style_context()->add_class("title");
     titleLabel_.set_ellipsize(Pango::ELLIPSIZE_END);

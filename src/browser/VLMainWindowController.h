@@ -83,7 +83,8 @@ class VLMainWindowController : public VLTabViewControllerDelegate {
 
   private:
     VLMainWindowController(std::unique_ptr<VLMainWindow> window,
-                           const Glib::RefPtr<Gtk::Builder>& builder);
+                           const Glib::RefPtr<Gtk::Builder>& builder,
+                           std::unique_ptr<VLWebViewController> firstPage);
     void windowDidLoad();
     void applyWindowColor(const Color& color);
     void finishClosing();

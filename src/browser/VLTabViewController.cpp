@@ -17,7 +17,8 @@
 #include "stores/VLBookmarksManager.h"
 #include "stores/VLSettingsManager.h"
 
-VLTabViewController::VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookmarkBarSlot)
+VLTabViewController::VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookmarkBarSlot,
+                                         std::unique_ptr<VLWebViewController> firstPage)
     : tabView_(tabView), bookmarkBarSlot_(bookmarkBarSlot) {
     tabView_.set_show_tabs(false);
     bookmarkBarSlot_.pack_start(bookmarkView_, Gtk::PACK_SHRINK);
@@ -67,7 +68,7 @@ VLTabViewController::VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookm
 
     updateTabBar();
     showBookmarkNotification();
-    createFirstTab();
+    createFirstTab(std::move(firstPage));
 }
 
 VLTabViewController::~VLTabViewController() {
@@ -81,8 +82,13 @@ VLTabViewController::~VLTabViewController() {
 }
 
 std::unique_ptr<VLWebViewController> VLTabViewController::createWebViewController() {
-    auto controller = std::make_unique<VLWebViewController>();
+    std::unique_ptr<VLWebViewController> controller = makePage();
     controller->setDelegate(this);
+    return controller;
+}
+
+std::unique_ptr<VLWebViewController> VLTabViewController::makePage() {
+    auto controller = std::make_unique<VLWebViewController>();
     const std::string key = WindowRules::userAgentKeyForNewPage(
         VLBehaviorManager::sharedManager().mobileVersion(),
         UserDefaults::standard().stringForKey(defaults_key::lastUserAnget));
@@ -109,8 +115,8 @@ VLTabViewItem& VLTabViewController::insertItem(std::unique_ptr<VLWebViewControll
     return added;
 }
 
-void VLTabViewController::createFirstTab() {
-    insertItem(createWebViewController());
+void VLTabViewController::createFirstTab(std::unique_ptr<VLWebViewController> firstPage) {
+    insertItem(firstPage ? std::move(firstPage) : createWebViewController());
 }
 
 void VLTabViewController::addNewTab() {
@@ -141,17 +147,6 @@ void VLTabViewController::createTabForController(std::unique_ptr<VLWebViewContro
     }
     showToolbar();
     updateTabBar();
-}
-
-void VLTabViewController::setFirstWebViewController(
-    std::unique_ptr<VLWebViewController> controller) {
-    if (items_.empty()) {
-        insertItem(std::move(controller));
-        return;
-    }
-    controller->setDelegate(this);
-    items_.front()->viewController().webViewDidClose();
-    items_.front()->setViewController(std::move(controller));
 }
 
 void VLTabViewController::newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) {

@@ -24,7 +24,10 @@ class VLWebView;
 // the bookmarks bar, and the toolbar's shown state.
 class VLTabViewController : public VLWebViewControllerDelegate {
   public:
-    VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookmarkBarSlot);
+    // `firstPage`, when given, is the first tab's page (one already loading, or a page's new
+    // window); otherwise the first tab gets a new page.
+    VLTabViewController(Gtk::Notebook& tabView, Gtk::Box& bookmarkBarSlot,
+                        std::unique_ptr<VLWebViewController> firstPage = nullptr);
     ~VLTabViewController() override;
     VLTabViewController(const VLTabViewController&) = delete;
     VLTabViewController& operator=(const VLTabViewController&) = delete;
@@ -32,12 +35,12 @@ class VLTabViewController : public VLWebViewControllerDelegate {
     VLTabViewControllerDelegate* delegate() const { return delegate_; }
     void setDelegate(VLTabViewControllerDelegate* delegate) { delegate_ = delegate; }
 
-    void createFirstTab();
+    void createFirstTab(std::unique_ptr<VLWebViewController> firstPage = nullptr);
+    // A page as new tabs get it (the user agent new pages start with), with no tab yet.
+    static std::unique_ptr<VLWebViewController> makePage();
     void addNewTab();
     void addNewTabToTabView();
     void createTabForController(std::unique_ptr<VLWebViewController> controller);
-    // The page of a window made for a page: it replaces the first tab's page.
-    void setFirstWebViewController(std::unique_ptr<VLWebViewController> controller);
 
     VLWebViewController* selectedWebViewController();
     int tabsCount() const { return static_cast<int>(items_.size()); }

@@ -39,14 +39,6 @@ void VLTabViewItem::attachPage() {
     page_.show();
 }
 
-void VLTabViewItem::setViewController(std::unique_ptr<VLWebViewController> controller) {
-    for (Gtk::Widget* child : page_.get_children()) {
-        page_.remove(*child);
-    }
-    controller_ = std::move(controller);
-    attachPage();
-}
-
 void VLTabViewItem::setLabel(const std::string& label) {
     title_.set_text(label);
     title_.set_tooltip_text(label);

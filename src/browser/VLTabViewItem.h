@@ -28,8 +28,6 @@ class VLTabViewItem : public VLTabItem {
     void setIcon(GdkPixbuf* icon) override;
 
     VLWebViewController& viewController() { return *controller_; }
-    // Puts another page in this tab (the first page of a window made for a page).
-    void setViewController(std::unique_ptr<VLWebViewController> controller);
     Gtk::Widget& tabLabel() { return labelBox_; }
     Gtk::Widget& page() { return page_; }
 

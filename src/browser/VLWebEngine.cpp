@@ -9,6 +9,7 @@
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/Paths.h"
+#include "foundation/StartupTimeline.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -21,6 +22,7 @@ VLWebEngine::VLWebEngine()
     : cacheFolder_(
           Paths::join(Paths::cacheHome(), Paths::folderName(Bundle::main().bundleIdentifier()))),
       dataFolder_(VLFileManager::getSettingsPath() + "WebKit") {
+    StartupTimeline::mark("web engine starts");
     for (const std::string& folder : {cacheFolder_, dataFolder_}) {
         // Cookies, storage and cache are the user's alone.
         if (std::string error = Files::createDirectories(folder, 0700); !error.empty()) {
@@ -30,12 +32,24 @@ VLWebEngine::VLWebEngine()
     dataManager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(
         webkit_website_data_manager_new("base-data-directory", dataFolder_.c_str(),
                                         "base-cache-directory", cacheFolder_.c_str(), nullptr));
-    context_ = GObjectPtr<WebKitWebContext>::adopt(
-        webkit_web_context_new_with_website_data_manager(dataManager_.get()));
+    // The app's pages share a web process (see VLWebView), which outlives the tabs it served:
+    // above about 200 MB it drops caches and collects what closed pages left (about 5 MB a
+    // page otherwise), above 512 MB harder. Nothing is ever killed (no kill threshold).
+    WebKitMemoryPressureSettings* pressure = webkit_memory_pressure_settings_new();
+    webkit_memory_pressure_settings_set_memory_limit(pressure, 1024);
+    webkit_memory_pressure_settings_set_strict_threshold(pressure, 0.5);
+    webkit_memory_pressure_settings_set_conservative_threshold(pressure, 0.2);
+    webkit_memory_pressure_settings_set_poll_interval(pressure, 5);
+    context_ = GObjectPtr<WebKitWebContext>::adopt(WEBKIT_WEB_CONTEXT(
+        g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", dataManager_.get(),
+                     "memory-pressure-settings", pressure, nullptr)));
+    webkit_memory_pressure_settings_free(pressure);
     // The sandbox is the web content's main security boundary. Containers that cannot start it
     // set WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS, which WebKit itself honours.
     webkit_web_context_set_sandbox_enabled(context_.get(), TRUE);
-    webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_WEB_BROWSER);
+    // One site's pages: the disk cache stays (revisits load from it), the in-memory caches and
+    // the back/forward cache are those of a document browser rather than a whole-web browser's.
+    webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
     webkit_web_context_set_favicon_database_directory(context_.get(), nullptr);
     EngineDownloads::install(context_.get());
 
@@ -46,6 +60,7 @@ VLWebEngine::VLWebEngine()
         setCookieAcceptPolicy(policy);
         DownloadCookieJar::setAcceptPolicy(policy);
     });
+    StartupTimeline::mark("web engine ready");
 }
 
 WebKitCookieManager* VLWebEngine::cookieManager() const {

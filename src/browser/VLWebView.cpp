@@ -9,6 +9,7 @@
 #include "foundation/NoDestructor.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/NotificationNames.h"
+#include "foundation/StartupTimeline.h"
 
 namespace {
 constexpr const char* kSelfKey = "sitebox-vlwebview";
@@ -51,16 +52,28 @@ WebKitContextMenuItem* customItem(const char* name, const char* label, std::weak
 std::string orEmpty(const char* text) {
     return text ? text : "";
 }
+
+std::vector<VLWebView*>& liveViews() {
+    static NoDestructor<std::vector<VLWebView*>> views;
+    return *views;
+}
 }  // namespace
 
-VLWebView::VLWebView(VLWebView* relatedView) {
+VLWebView::VLWebView(VLWebView* relatedView) : VLWebView(relatedView, relatedView != nullptr) {}
+
+VLWebView::VLWebView(SharedProcess)
+    : VLWebView(liveViews().empty() ? nullptr : liveViews().front(), false) {}
+
+VLWebView::VLWebView(VLWebView* relatedView, bool inheritAgent) {
     auto settings = GObjectPtr<WebKitSettings>::adopt(webkit_settings_new());
     auto content = GObjectPtr<WebKitUserContentManager>::adopt(webkit_user_content_manager_new());
     GtkWidget* widget;
     if (relatedView) {
-        // The opener's preferences carry over; the copy lets this page's user agent differ.
-        webkit_settings_set_user_agent(settings.get(),
-                                       webkit_settings_get_user_agent(relatedView->settings()));
+        if (inheritAgent) {
+            // The opener's preferences carry over; the copy lets this page's user agent differ.
+            webkit_settings_set_user_agent(settings.get(),
+                                           webkit_settings_get_user_agent(relatedView->settings()));
+        }
         widget = GTK_WIDGET(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view",
                                          relatedView->webView(), "settings", settings.get(),
                                          "user-content-manager", content.get(), nullptr));
@@ -75,16 +88,18 @@ VLWebView::VLWebView(VLWebView* relatedView) {
     g_object_set_data(G_OBJECT(content.get()), VLScriptMessageHandler::kWebViewKey, widget);
     VLScriptMessageHandler::sharedHandler().registerWithConfiguration(content.get());
     g_signal_connect(widget, "context-menu", G_CALLBACK(onContextMenu), this);
+    liveViews().push_back(this);
+    StartupTimeline::mark("web view created");
 }
 
 VLWebView::~VLWebView() {
+    std::erase(liveViews(), this);
     g_signal_handlers_disconnect_by_data(view_.get(), this);
     g_object_set_data(G_OBJECT(view_.get()), kSelfKey, nullptr);
-    // Leave no page running behind a view that may still sit in a container.
     webkit_web_view_stop_loading(view_.get());
-    if (GtkWidget* parent = gtk_widget_get_parent(GTK_WIDGET(view_.get()))) {
-        gtk_container_remove(GTK_CONTAINER(parent), GTK_WIDGET(view_.get()));
-    }
+    // Destroying, not just unreferencing: the gtkmm wrapper and a container may hold the widget,
+    // and a view that lives on keeps its page in the web process, which other pages share.
+    gtk_widget_destroy(GTK_WIDGET(view_.get()));
 }
 
 VLWebView* VLWebView::fromWebView(WebKitWebView* view) {
@@ -124,6 +139,7 @@ void VLWebView::loadRequest(const std::string& url) {
     appPageRequest_ =
         url.rfind(kAppScheme, 0) == 0 ? std::optional<std::string>(url) : std::nullopt;
     webkit_web_view_load_uri(view_.get(), url.c_str());
+    StartupTimeline::mark("load requested");
 }
 
 bool VLWebView::takeAppPageRequest(const std::string& url) {

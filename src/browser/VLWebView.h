@@ -17,8 +17,14 @@
 class VLWebView {
   public:
     // A new view in the shared web engine; with `relatedView` it shares that page's web process
-    // (a window the page opened) but still gets settings and content of its own.
+    // (a window the page opened) but still gets settings and content of its own, starting from
+    // the opener's user agent.
     explicit VLWebView(VLWebView* relatedView = nullptr);
+    enum class SharedProcess { Yes };
+    // A page of the app's own (a tab): it joins the web process of the app's latest page, if
+    // any. The app's pages show one site (addresses outside it go to the default browser), so
+    // each needs no process of its own, and a hidden tab then costs only its page.
+    explicit VLWebView(SharedProcess);
     ~VLWebView();
     VLWebView(const VLWebView&) = delete;
     VLWebView& operator=(const VLWebView&) = delete;
@@ -78,6 +84,7 @@ class VLWebView {
     void download(const std::string& linkUrl, const std::optional<std::string>& imageUrl);
 
   private:
+    VLWebView(VLWebView* relatedView, bool inheritAgent);
     void evaluateIn(const char* world, const std::string& script, ScriptResult done);
     static gboolean onContextMenu(WebKitWebView*, WebKitContextMenu* menu, GdkEvent*,
                                   WebKitHitTestResult* hit, gpointer self);

@@ -50,7 +50,7 @@ WebKitUserScript* addUserScript(WebKitUserContentManager* manager, const std::st
 }  // namespace
 
 VLWebViewController::VLWebViewController(std::optional<std::string> request)
-    : webview_(std::make_unique<VLWebView>()),
+    : webview_(std::make_unique<VLWebView>(VLWebView::SharedProcess::Yes)),
       searchBar_(std::make_unique<VLFindBar>(*webview_)),
       request_(std::move(request)) {
     routeNavigationReports();

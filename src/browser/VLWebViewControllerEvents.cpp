@@ -14,6 +14,7 @@
 #include "foundation/Log.h"
 #include "foundation/NotificationCenter.h"
 #include "foundation/NotificationNames.h"
+#include "foundation/StartupTimeline.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
 #include "stores/VLWebPageZoomManager.h"
@@ -111,6 +112,7 @@ void VLWebViewController::closeRequested(WebKitWebView*, VLWebViewController* se
 void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
     switch (event) {
         case WEBKIT_LOAD_STARTED: {
+            StartupTimeline::mark("load started");
             // The page being left may hold a login typed into it.
             VLWebView::leavingPage(*webview_);
             historyPending_.reset();
@@ -131,6 +133,7 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             break;
         }
         case WEBKIT_LOAD_COMMITTED: {
+            StartupTimeline::mark("load committed");
             if (!showingErrorPage_) {
                 httpFallback_.reset();
             }
@@ -146,6 +149,7 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             break;
         }
         case WEBKIT_LOAD_FINISHED: {
+            StartupTimeline::mark("load finished");
             sourceURL_.reset();
             progress_.hide();
             updateTabInfo();

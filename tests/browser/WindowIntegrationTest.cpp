@@ -13,7 +13,12 @@
 #include "browser/VLTabViewItem.h"
 #include "browser/VLWebViewController.h"
 
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
@@ -57,6 +62,30 @@ void answerNextAlert(int button, std::string* text = nullptr) {
 bool loaded(VLWebViewController* page, const std::string& path) {
     return page && page->webview().url().find(path) != std::string::npos &&
            !webkit_web_view_is_loading(page->webview().webView());
+}
+
+// The engine's web processes that this test process started.
+int webProcesses() {
+    const std::string self = std::to_string(getpid());
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        std::ifstream stat(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t open = text.find('('), close = text.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) {
+            continue;
+        }
+        std::istringstream rest(text.substr(close + 2));
+        std::string state, parent;
+        rest >> state >> parent;
+        count += parent == self && state != "Z" &&
+                 text.compare(open + 1, close - open - 1, "WebKitWebProces") == 0;
+    }
+    return count;
 }
 }  // namespace
 
@@ -165,6 +194,22 @@ TEST(MainWindowIT, PageCommandsReachTheSelectedTabOfEveryWindow) {
     EXPECT_TRUE(waitUntil([&] { return reloads == 6; }, 20000)) << "one reload per window";
     drainMainContext();
     EXPECT_EQ(reloads, 6);
+}
+
+TEST(MainWindowIT, TabsShareOneWebProcess) {
+    PageHost::server().handle("/tab", [](const LocalHttpServer::Request&) { return page("Tab"); });
+    VLMainWindowController* window = newWindow();
+    VLTabViewController& tabs = window->tabController();
+    tabs.openUrl("http://site.test/tab?1");
+    tabs.addNewTab();
+    tabs.openUrl("http://site.test/tab?2");
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return loaded(&tabs.itemAt(0)->viewController(), "/tab?1") &&
+                   loaded(&tabs.itemAt(1)->viewController(), "/tab?2");
+        },
+        20000));
+    EXPECT_EQ(webProcesses(), 1);
 }
 
 TEST(MainWindowIT, RestoringUrlsMakesLabelledTabsAndOpenUrlsComeBack) {
