@@ -16,11 +16,7 @@ peers=${PEERS_DIR:-../shared/bench/peers}
 floor=${FLOOR_DIR:-$peers/../floor}
 runs=${RUNS:-7}
 warmup=${WARMUP:-1}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target Sitebox CorvaHelper >/dev/null
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
-build=$(cd "$build" && pwd)
+. bench/prepare.sh
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
 gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
 

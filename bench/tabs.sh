@@ -15,11 +15,7 @@ tabs=${TABS:-1 5 10}
 runs=${RUNS:-3}
 warmup=${WARMUP:-1}
 settle=${SETTLE:-14}
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target Sitebox CorvaHelper >/dev/null
-mkdir -p "$out"
-out=$(cd "$out" && pwd)
-build=$(cd "$build" && pwd)
+. bench/prepare.sh
 
 measure="python3 $peers/measure.py --out $out --runs $runs --warmup $warmup --settle $settle"
 names=""
