@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # Sourced by the benchmark scripts after BUILD_DIR and OUTDIR defaults are set ($build, $out):
 # configures the build tree when it has none, builds the app and the helper, and makes both
 # paths absolute.
