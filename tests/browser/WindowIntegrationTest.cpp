@@ -18,7 +18,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include "rules/VLWhiteListManager.h"
 #include "stores/VLBehaviorManager.h"
 #include "stores/VLBookmarksManager.h"
@@ -66,24 +65,14 @@ bool loaded(VLWebViewController* page, const std::string& path) {
 
 // The engine's web processes that this test process started.
 int webProcesses() {
-    const std::string self = std::to_string(getpid());
+    const std::string parent = "\nPPid:\t" + std::to_string(getpid()) + "\n";
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        std::ifstream stat(entry.path() / "stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), {});
-        const size_t open = text.find('('), close = text.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) {
-            continue;
-        }
-        std::istringstream rest(text.substr(close + 2));
-        std::string state, parent;
-        rest >> state >> parent;
-        count += parent == self && state != "Z" &&
-                 text.compare(open + 1, close - open - 1, "WebKitWebProces") == 0;
+        std::ifstream file(entry.path() / "status");
+        const std::string status((std::istreambuf_iterator<char>(file)), {});
+        count += status.rfind("Name:\tWebKitWebProces", 0) == 0 &&
+                 status.find(parent) != std::string::npos &&
+                 status.find("State:\tZ") == std::string::npos;
     }
     return count;
 }
