@@ -11,18 +11,6 @@
 #include "maintenance/Alert.h"
 #include "maintenance_ui/AlertDialog.h"
 
-namespace {
-Gtk::Window* windowOf(VLWebView& view) {
-    Gtk::Widget* toplevel = view.widget().get_toplevel();
-    return toplevel && toplevel->get_is_toplevel() ? dynamic_cast<Gtk::Window*>(toplevel) : nullptr;
-}
-
-std::string hostOf(const std::string& url) {
-    auto parsed = Url::parse(url);
-    return parsed ? parsed->host() : std::string();
-}
-}  // namespace
-
 VLAutoFillHandler& VLAutoFillHandler::shared() {
     static NoDestructor<VLAutoFillHandler> handler;
     return *handler;
@@ -307,7 +295,7 @@ void VLAutoFillHandler::showSaveOffer(VLWebView& webView, const VLLoginData& for
     Alert alert;
     if (saved) {
         alert.messageText = "Do you want to update the password saved in your keyring for \"" +
-                            form.username + "\" on \"" + hostOf(form.url) + "\"";
+                            form.username + "\" on \"" + Url::hostOf(form.url) + "\"";
         alert.buttons = {"Update Password", "Not Now"};
     } else {
         alert.messageText = "Would you like to save this password?";
@@ -315,7 +303,7 @@ void VLAutoFillHandler::showSaveOffer(VLWebView& webView, const VLLoginData& for
         alert.buttons = {"Save Password", "Not Now"};
     }
     const bool update = saved.has_value();
-    AlertDialog::present(alert, windowOf(webView), [this, form, update](int answer) {
+    AlertDialog::present(alert, webView.toplevelWindow(), [this, form, update](int answer) {
         if (answer == 0) {
             VLServiceManager& helper = VLServiceManager::sharedManager();
             auto url = Url::parse(form.url);

@@ -2,33 +2,16 @@
 
 #include <gio/gio.h>
 
+#include "foundation/GObjectPtr.h"
 #include "foundation/Url.h"
 
 namespace {
+// Text for an HTML page: GLib's markup escaping covers & < > " and '.
 std::string escaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    // It wants valid UTF-8.
+    GCharPtr valid(g_utf8_make_valid(text.c_str(), static_cast<gssize>(text.size())));
+    GCharPtr out(g_markup_escape_text(valid.get(), -1));
+    return out.get();
 }
 }  // namespace
 
@@ -121,14 +104,10 @@ std::string page(const std::string& title, const std::string& explanation, const
            "</body></html>";
 }
 
-std::string hostOf(const std::string& url) {
-    auto parsed = Url::parse(url);
-    return parsed ? parsed->host() : std::string();
-}
 }  // namespace
 
 std::string ErrorPage::html(Kind kind, const std::string& url, const std::string& detail) {
-    return page(heading(kind, hostOf(url)), explanation(kind), url, detail,
+    return page(heading(kind, Url::hostOf(url)), explanation(kind), url, detail,
                 "<a class=\"button\" id=\"try-again\" href=\"" + escaped(url) + "\">Try Again</a>");
 }
 
@@ -165,8 +144,8 @@ std::string ErrorPage::certificateHtml(const std::string& url, const Certificate
         "<a class=\"button\" id=\"try-again\" href=\"" + escaped(url) + "\">Try Again</a>";
     if (problem.mayContinue) {
         buttons += "<a class=\"button quiet\" id=\"continue\" href=\"" + escaped(continueHref) +
-                   "\">Continue to " + escaped(hostOf(url)) + " anyway</a>";
+                   "\">Continue to " + escaped(Url::hostOf(url)) + " anyway</a>";
     }
-    return page("This connection to " + hostOf(url) + " is not private", problem.text, url, "",
+    return page("This connection to " + Url::hostOf(url) + " is not private", problem.text, url, "",
                 buttons);
 }

@@ -34,10 +34,6 @@ UnreadCounter::Result resultOf(const std::optional<nlohmann::json>& value) {
     return std::monostate{};
 }
 
-std::string hostOf(const std::string& url) {
-    auto parsed = Url::parse(url);
-    return parsed ? parsed->host() : std::string();
-}
 }  // namespace
 
 VLScriptManager::VLScriptManager() = default;
@@ -68,7 +64,7 @@ void VLScriptManager::injectScripts() {
 }
 
 void VLScriptManager::injectScriptsForURL(const std::string& url) {
-    const std::string host = hostOf(url);
+    const std::string host = Url::hostOf(url);
     if (!host.empty() && host == hosts_.mail) {
         runDockBadgeScript(kMailScript);
     } else if (hosts_.social.count(host)) {
@@ -117,7 +113,7 @@ void VLScriptManager::setDockBadgeValue(const UnreadCounter::Result& result) {
 void VLScriptManager::postNotification(const std::string& text) {
     VLWebViewController* page = currentWebViewController();
     UnreadCounter::Notice notice =
-        UnreadCounter::noticeFor(text, page ? hostOf(page->webview().url()) : std::string());
+        UnreadCounter::noticeFor(text, page ? Url::hostOf(page->webview().url()) : std::string());
     VLNotificationInfo info;
     info.setTitle(notice.title);
     info.setSubTitle(notice.subtitle);

@@ -1,5 +1,7 @@
 #include "browser/VLWebManager.h"
 
+#include <gtkmm/window.h>
+
 #include <gtk/gtk.h>
 
 #include "browser/EngineDownloadOperation.h"
@@ -57,8 +59,8 @@ const std::string& VLWebManager::userAgent(const std::string& key) const {
 
 namespace {
 GtkWindow* windowOf(VLWebView* source) {
-    GtkWidget* toplevel = source ? gtk_widget_get_toplevel(GTK_WIDGET(source->webView())) : nullptr;
-    return toplevel && gtk_widget_is_toplevel(toplevel) ? GTK_WINDOW(toplevel) : nullptr;
+    Gtk::Window* window = source ? source->toplevelWindow() : nullptr;
+    return window ? window->gobj() : nullptr;
 }
 }  // namespace
 

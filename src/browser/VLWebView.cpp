@@ -1,5 +1,7 @@
 #include "browser/VLWebView.h"
 
+#include <gtkmm/window.h>
+
 #include "browser/PolicyRules.h"
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebEngine.h"
@@ -302,4 +304,9 @@ void VLWebView::download(const std::string& linkUrl, const std::optional<std::st
     } else {
         needToDownload_ = false;
     }
+}
+
+Gtk::Window* VLWebView::toplevelWindow() const {
+    Gtk::Widget* toplevel = widget_->get_toplevel();
+    return toplevel && toplevel->get_is_toplevel() ? dynamic_cast<Gtk::Window*>(toplevel) : nullptr;
 }

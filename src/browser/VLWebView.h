@@ -31,6 +31,8 @@ class VLWebView {
 
     WebKitWebView* webView() const { return view_.get(); }
     Gtk::Widget& widget() const { return *widget_; }
+    // The window the view is in; null while it is in none.
+    Gtk::Window* toplevelWindow() const;
     WebKitSettings* settings() const;
     WebKitUserContentManager* userContentManager() const;
     // The VLWebView of a WebKitWebView made by this class, or nullptr.

@@ -21,15 +21,6 @@
 #include "rules/VLWhiteListManager.h"
 
 namespace {
-Gtk::Window* windowOf(VLWebView& view) {
-    Gtk::Widget* toplevel = view.widget().get_toplevel();
-    return toplevel && toplevel->get_is_toplevel() ? dynamic_cast<Gtk::Window*>(toplevel) : nullptr;
-}
-
-std::string hostOf(const std::string& url) {
-    auto parsed = Url::parse(url);
-    return parsed ? parsed->host() : std::string();
-}
 
 MediaPermission& mediaPermission() {
     static NoDestructor<MediaPermission> permission;
@@ -113,7 +104,7 @@ gboolean VLWebViewController::scriptDialog(WebKitWebView*, WebKitScriptDialog* d
     if (webkit_script_dialog_get_dialog_type(dialog) == WEBKIT_SCRIPT_DIALOG_ALERT) {
         Log::print("page alert: ", webkit_script_dialog_get_message(dialog));
     }
-    showScriptDialog(dialog, windowOf(*self->webview_));
+    showScriptDialog(dialog, self->webview_->toplevelWindow());
     return TRUE;
 }
 
@@ -131,14 +122,14 @@ gboolean VLWebViewController::authenticate(WebKitWebView*, WebKitAuthenticationR
             return TRUE;
     }
     // The host of the page on screen, even while another one loads.
-    std::string host = hostOf(self->webview_->shownUrl());
+    std::string host = Url::hostOf(self->webview_->shownUrl());
     if (host.empty()) {
         host = webkit_authentication_request_get_host(request);
     }
     auto kept = GObjectPtr<WebKitAuthenticationRequest>::retain(request);
     auto sheet = std::make_shared<std::unique_ptr<VLAuthenticationSheet>>();
     *sheet = VLAuthenticationSheet::present(
-        windowOf(*self->webview_), host,
+        self->webview_->toplevelWindow(), host,
         [kept, sheet](std::optional<VLAuthenticationSheet::Login> login) {
             if (login) {
                 WebKitCredential* credential =
@@ -157,7 +148,7 @@ gboolean VLWebViewController::authenticate(WebKitWebView*, WebKitAuthenticationR
 
 gboolean VLWebViewController::runFileChooser(WebKitWebView*, WebKitFileChooserRequest* request,
                                              VLWebViewController* self) {
-    Gtk::Window* parent = windowOf(*self->webview_);
+    Gtk::Window* parent = self->webview_->toplevelWindow();
     GtkFileChooserNative* chooser =
         gtk_file_chooser_native_new("Choose Files", parent ? parent->gobj() : nullptr,
                                     GTK_FILE_CHOOSER_ACTION_OPEN, "_Open", "_Cancel");
@@ -213,12 +204,12 @@ void VLWebViewController::decideMediaPermission(WebKitPermissionRequest* request
                     : webkit_permission_request_deny(kept.get());
                 return;
             }
-            Alert alert{"Allow " + hostOf(url) + " to use your camera and microphone?",
+            Alert alert{"Allow " + Url::hostOf(url) + " to use your camera and microphone?",
                         "The page or a frame in it asks for them. Your answer holds until the "
                         "app quits.",
                         {"Allow", "Don't Allow"},
                         Alert::Style::Warning};
-            AlertDialog::present(alert, windowOf(*webview_), [kept, site](int choice) {
+            AlertDialog::present(alert, webview_->toplevelWindow(), [kept, site](int choice) {
                 mediaPermission().remember(site, choice == 0);
                 choice == 0 ? webkit_permission_request_allow(kept.get())
                             : webkit_permission_request_deny(kept.get());
@@ -230,8 +221,9 @@ gboolean VLWebViewController::tlsErrors(WebKitWebView*, gchar* failingUri,
                                         GTlsCertificate* certificate, GTlsCertificateFlags errors,
                                         VLWebViewController* self) {
     const std::string url = failingUri ? failingUri : "";
-    Log::warning("certificate with errors (", static_cast<unsigned>(errors), ") for ", hostOf(url));
-    self->certificateException_ = {url, hostOf(url),
+    Log::warning("certificate with errors (", static_cast<unsigned>(errors), ") for ",
+                 Url::hostOf(url));
+    self->certificateException_ = {url, Url::hostOf(url),
                                    GObjectPtr<GTlsCertificate>::retain(certificate)};
     const ErrorPage::CertificateProblem problem = ErrorPage::certificateProblem(errors);
     self->errorPageUrl_ = url;

@@ -49,13 +49,6 @@ std::string requestUrl(WebKitNavigationAction* action) {
     return uri ? uri : "";
 }
 
-Gtk::Window* windowOf(VLWebView& view) {
-    GtkWidget* toplevel = gtk_widget_get_toplevel(GTK_WIDGET(view.webView()));
-    if (!toplevel || !gtk_widget_is_toplevel(toplevel)) {
-        return nullptr;
-    }
-    return dynamic_cast<Gtk::Window*>(Glib::wrap(toplevel));
-}
 }  // namespace
 
 bool VLWebViewController::allowedByWhitelist(const std::string& url) const {
@@ -89,7 +82,7 @@ void VLWebViewController::askToOpenWithApplication(const std::string& url) {
                 "A website wants to open this application.",
                 {"Open", "Cancel"},
                 Alert::Style::Informational};
-    AlertDialog::present(alert, windowOf(*webview_),
+    AlertDialog::present(alert, webview_->toplevelWindow(),
                          [this, alive = life_.watch(), url, app = *application](int answer) {
                              if (!alive.expired()) {
                                  schemeQuestionOpen_ = false;
@@ -238,7 +231,7 @@ void VLWebViewController::handOutRefusedUrl(const std::string& url) {
             return;
         }
         // The other application took the focus; come back in front of it.
-        if (Gtk::Window* window = windowOf(*webview_)) {
+        if (Gtk::Window* window = webview_->toplevelWindow()) {
             window->present();
         }
     });
@@ -279,7 +272,7 @@ GtkWidget* VLWebViewController::createWebView(WebKitNavigationAction* action) {
         auto popup = forNewWindow(*this);
         popup->isRecentNewTab_ = false;
         GtkWidget* widget = GTK_WIDGET(popup->webview_->webView());
-        VLPopupWindow::open(std::move(popup), windowOf(*webview_));
+        VLPopupWindow::open(std::move(popup), webview_->toplevelWindow());
         return widget;
     }
     if (!delegate_ || !delegate_->respondsToNewWebViewConstroller()) {

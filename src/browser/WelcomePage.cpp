@@ -18,30 +18,12 @@
 #include "stores/VLSettingsManager.h"
 
 namespace {
+// Text for an HTML page: GLib's markup escaping covers & < > " and '.
 std::string escapeHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+    // It wants valid UTF-8.
+    GCharPtr valid(g_utf8_make_valid(text.c_str(), static_cast<gssize>(text.size())));
+    GCharPtr out(g_markup_escape_text(valid.get(), -1));
+    return out.get();
 }
 
 void answer(WebKitURISchemeRequest* request, const std::string& html) {

@@ -92,3 +92,8 @@ std::optional<Url> Url::parse(const std::string& text) {
     url.user_ = text_or_empty(g_uri_get_user(uri.get()));
     return url;
 }
+
+std::string Url::hostOf(const std::string& text) {
+    auto parsed = parse(text);
+    return parsed ? parsed->host() : std::string();
+}

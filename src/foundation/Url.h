@@ -9,6 +9,8 @@
 class Url {
   public:
     static std::optional<Url> parse(const std::string& text);
+    // The host of an address; empty when it has none or does not parse.
+    static std::string hostOf(const std::string& text);
 
     const std::string& absoluteString() const { return text_; }
     bool isAbsolute() const { return !scheme_.empty(); }
