@@ -2,8 +2,10 @@
 # Start-up to the home page's load event, and the whole app's memory (PSS over the shell and its
 # web processes) two seconds later: Sitebox against the engine's floor (the bare one-window,
 # one-web-view program) and Chromium's app mode when installed, on the same page, in the same
-# run (1 warm-up and 7 counted runs, medians). Prints the table, the ratios and Sitebox's
-# start-up timeline (milestones from spawn to load, logged by the app under SITEBOX_TIMELINE).
+# run. Programs take turns, one launch each per round (1 warm-up round and 7 counted, medians),
+# so that a busy spell on a shared machine does not fall on one program alone. Prints the
+# table, the ratios and Sitebox's start-up timeline (milestones from spawn to load, logged by
+# the app under SITEBOX_TIMELINE).
 #   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
 #                                 BUILD_DIR=... measures another build tree (default: build)
 # Needs (Debian 12): gcc, libwebkit2gtk-4.1-dev, xvfb, dbus, optionally chromium; run as root
@@ -15,31 +17,51 @@ out=${1:-$build/bench-startup}
 peers=${PEERS_DIR:-../shared/bench/peers}
 floor=${FLOOR_DIR:-$peers/../floor}
 runs=${RUNS:-7}
-warmup=${WARMUP:-1}
 . bench/prepare.sh
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
 gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
 
-measure="python3 $peers/measure.py --out $out --runs $runs --warmup $warmup"
 # Fresh XDG folders per run, with the machine's font, shader and GStreamer caches warm as for
 # the other programs (a cold shader cache alone costs the web process seconds of CPU); the
 # app's settings are written before the clock starts, as an installed app has them (the harness
 # wants the address on the command line: env passes it by as a variable nobody reads).
-$measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-  --env SITEBOX_TIMELINE=1 --prepare "$PWD/bench/sitebox-profile.sh {url}" \
-  -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox"
-$measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-  -- "$out/bare-webkit-program" "{url}"
 names="sitebox bare-webkit"
 if command -v chromium >/dev/null 2>&1; then
-  $measure --name chromium-app --fresh-xdg \
-    -- chromium --app="{url}" --no-sandbox --disable-gpu --no-first-run \
-       --disable-background-networking --disable-component-update --disable-sync \
-       --user-data-dir="{profile}"
   names="$names chromium-app"
 else
   echo "chromium is not installed: only Sitebox and the bare program were measured" >&2
 fi
+# One X server for the whole run, as a desktop has one (a fresh server per launch slows every
+# program's first connection to it).
+rm -rf "$out/rounds" "$out/display"
+Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$out/display" >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb"' EXIT
+while [ ! -s "$out/display" ]; do sleep 0.1; done
+DISPLAY=:$(cat "$out/display")
+export DISPLAY
+round=0
+while [ "$round" -le "$runs" ]; do
+  # Round 0 warms the page cache and the machine's caches up; it is not counted.
+  measure="python3 $peers/measure.py --out $out/rounds/$round --runs 1 --warmup 0 --no-xvfb"
+  $measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+    --env SITEBOX_TIMELINE=1 \
+    --prepare "$PWD/bench/sitebox-profile.sh {url}" \
+    -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" >/dev/null 2>&1
+  $measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+    -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
+  case "$names" in
+    *chromium-app*)
+      $measure --name chromium-app --fresh-xdg \
+        -- chromium --app="{url}" --no-sandbox --disable-gpu --no-first-run \
+           --disable-background-networking --disable-component-update --disable-sync \
+           --user-data-dir="{profile}" >/dev/null 2>&1 ;;
+  esac
+  round=$((round + 1))
+done
+for name in $names; do
+  python3 bench/startup_report.py --merge "$out" "$name"
+done
 files=""
 for name in $names; do files="$files $out/$name.json"; done
 # shellcheck disable=SC2086 # one argument per file

@@ -3,6 +3,12 @@
 
     startup_report.py OUTDIR NAME [OTHER ...]       ratios of NAME to each OTHER
     startup_report.py --timeline OUTDIR NAME         milestones of NAME's counted runs
+    startup_report.py --merge OUTDIR NAME            one result of NAME's rounds
+
+Rounds: the harness measures one program at a time, so on a shared machine a busy minute lands
+on whichever program ran then. startup.sh runs each program once per round instead, and
+--merge joins OUTDIR/rounds/N/NAME.json (round 0 the warm-up) into OUTDIR/NAME.json with its
+logs in OUTDIR/NAME/, in the harness's own layout.
 
 Ratios use the medians over counted runs (time to the page's load event, PSS). The timeline
 reads the "timeline <wall-clock us> <milestone>" lines that Sitebox logs when SITEBOX_TIMELINE
@@ -11,6 +17,7 @@ is set, puts each run's lines on its spawn time, and prints the median of every 
 import json
 import os
 import re
+import shutil
 import statistics
 import sys
 
@@ -46,7 +53,7 @@ def ratios(outdir, name, others):
         print("| %s / %s | %s | %s |" % (name, other, cells[0], cells[1]))
 
 
-LINE = re.compile(rb"^timeline (\d+) (.+)$")
+LINE = re.compile(rb"timeline (\d+) (.+)$")
 
 
 def timeline(outdir, name):
@@ -64,7 +71,7 @@ def timeline(outdir, name):
         spawn_us = run["spawn_wall"] * 1e6
         with open(log, "rb") as f:
             for line in f:
-                match = LINE.match(line.strip())
+                match = LINE.search(line.strip())
                 if not match:
                     continue
                 label = match.group(2).decode(errors="replace")
@@ -84,9 +91,45 @@ def timeline(outdir, name):
         print("| %.0f | %s |" % (ms, label))
 
 
+def merge(outdir, name):
+    rounds = os.path.join(outdir, "rounds")
+    numbers = sorted(int(n) for n in os.listdir(rounds) if n.isdigit())
+    logs = os.path.join(outdir, name)
+    os.makedirs(logs, exist_ok=True)
+    merged = None
+    runs = []
+    for number in numbers:
+        result = load(os.path.join(rounds, str(number)), name)
+        if not result:
+            continue
+        merged = merged or result
+        for run in result["runs"]:
+            run = dict(run, run=len(runs) + 1, counted=number > 0 and run.get("counted", True))
+            log = os.path.join(rounds, str(number), name, "run1.log")
+            if os.path.exists(log):
+                shutil.copyfile(log, os.path.join(logs, "run%d.log" % run["run"]))
+            runs.append(run)
+    if not merged:
+        sys.exit("no results for %s in %s" % (name, rounds))
+    counted = [run for run in runs if run["counted"] and run.get("ok")]
+    summary = {}
+    for key in merged.get("summary", {}):
+        values = [run[key] for run in counted if isinstance(run.get(key), (int, float))]
+        if values:
+            summary[key] = {"min": min(values), "median": statistics.median(values),
+                            "max": max(values), "n": len(values)}
+    merged.update(runs=runs, summary=summary, ok_runs=len(counted),
+                  runs_counted=sum(1 for run in runs if run["counted"]),
+                  warmup=sum(1 for run in runs if not run["counted"]))
+    with open(os.path.join(outdir, name + ".json"), "w") as f:
+        json.dump(merged, f, indent=1)
+
+
 def main(argv):
     if len(argv) >= 3 and argv[0] == "--timeline":
         timeline(argv[1], argv[2])
+    elif len(argv) >= 3 and argv[0] == "--merge":
+        merge(argv[1], argv[2])
     elif len(argv) >= 3:
         ratios(argv[0], argv[1], argv[2:])
     else:

@@ -103,6 +103,8 @@ AppDelegate::~AppDelegate() {
     for (unsigned source : signalSources_) {
         g_source_remove(source);
     }
+    launchIdle_.disconnect();
+    launchDeadline_.disconnect();
     // The application object may outlive this delegate.
     g_signal_handler_disconnect(app_->gobj(), queryEndHandler_);
     for (sigc::connection& connection : appConnections_) {
@@ -131,6 +133,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     // The home page loads while the rest comes up: the web process starts meanwhile.
     std::unique_ptr<VLWebViewController> firstPage = startFirstPage();
     firstPageStarted_ = firstPage != nullptr;
+    waitForFirstLoad();
     installActions();
     for (const auto& [name, agent] : VLWebManager::sharedManager().userAgents()) {
         userAgentNames_.push_back(name);
@@ -163,9 +166,43 @@ void AppDelegate::applicationWillFinishLaunching() {
     } else {
         restoreWindowsAtLaunch(first);
     }
-    // The second phase runs once the first has returned to the loop.
-    Glib::signal_idle().connect_once([this] { applicationDidFinishLaunching(); });
+    launchGate_.defer([this] { applicationDidFinishLaunching(); });
     StartupTimeline::mark("first launch phase done");
+}
+
+void AppDelegate::waitForFirstLoad() {
+    // A loading page shares two cores with its web and network processes: the rest of the
+    // launch runs when the first page (home or restored) has loaded or failed, from the loop,
+    // or after two seconds. Without a page to wait for (the tray), once the launch returns.
+    if (statusBarMode()) {
+        launchIdle_ = Glib::signal_idle().connect([this] {
+            openLaunchGate();
+            return false;
+        });
+        return;
+    }
+    launchObserver_ = NotificationCenter::defaultCenter().addObserver(
+        notification::pageLoadFinished, [this](const Notification&) {
+            if (!launchIdle_.connected()) {
+                launchIdle_ = Glib::signal_idle().connect([this] {
+                    openLaunchGate();
+                    return false;
+                });
+            }
+        });
+    launchDeadline_ = Glib::signal_timeout().connect(
+        [this] {
+            openLaunchGate();
+            return false;
+        },
+        2000);
+}
+
+void AppDelegate::openLaunchGate() {
+    launchObserver_.reset();
+    launchIdle_.disconnect();
+    launchDeadline_.disconnect();
+    launchGate_.open();
 }
 
 std::unique_ptr<VLWebViewController> AppDelegate::startFirstPage() {
@@ -227,8 +264,8 @@ void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
             first->tabController().goHome();
         }
     }
-    // Storing the choice writes the defaults file: nothing the first page waits for.
-    Glib::signal_idle().connect_once([this] { enableSpellCheckAndGrammar(); });
+    // Dictionaries and a defaults write: nothing the first page waits for.
+    launchGate_.defer([this] { enableSpellCheckAndGrammar(); });
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

@@ -12,6 +12,7 @@
 #include "app/MenuState.h"
 #include "app/VLCorvaManagerDelegate.h"
 #include "foundation/Geometry.h"
+#include "foundation/LaunchGate.h"
 #include "foundation/NotificationCenter.h"
 #include "statusbar/MenuBarMode.h"
 
@@ -32,6 +33,8 @@ class AppDelegate : public VLCorvaManagerDelegate {
     static void setWindowPresenter(WindowPresenter presenter);
     // The unread-count poller, from the second launch phase on.
     VLScriptManager* scriptManager() const { return scriptManager_.get(); }
+    // The second launch phase has run (it waits for the first page).
+    bool launchFinished() const { return launchGate_.isOpen(); }
     // `extraFlags` lets tests run side by side (NON_UNIQUE).
     explicit AppDelegate(Gio::ApplicationFlags extraFlags = Gio::APPLICATION_FLAGS_NONE);
     ~AppDelegate() override;
@@ -146,6 +149,8 @@ class AppDelegate : public VLCorvaManagerDelegate {
     // The first window's page, already loading, when the launch goes straight to the home page;
     // nullptr when it restores pages or starts in the menu bar.
     std::unique_ptr<VLWebViewController> startFirstPage();
+    void waitForFirstLoad();
+    void openLaunchGate();
     VLMainWindowController* createNewMainWindow(std::unique_ptr<VLWebViewController> firstPage);
     void launchInMenuBarMode(VLMainWindowController& first);
     MenuBarMode& ensureMenuBarMode();
@@ -173,6 +178,11 @@ class AppDelegate : public VLCorvaManagerDelegate {
     Rect defaultFrame_;
     bool launched_ = false;
     bool firstPageStarted_ = false;
+    // What the first page does not need waits for it to load (see openLaunchGate).
+    LaunchGate launchGate_;
+    NotificationCenter::Observer launchObserver_;
+    sigc::connection launchIdle_;
+    sigc::connection launchDeadline_;
     bool terminated_ = false;
     std::optional<WindowSnapshot> lastWindow_;
     std::vector<NotificationCenter::Observer> observers_;

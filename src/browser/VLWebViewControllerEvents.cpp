@@ -163,6 +163,7 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             if (delegate_) {
                 delegate_->didEndLoadUrl(*this, url);
             }
+            NotificationCenter::defaultCenter().post(notification::pageLoadFinished);
             break;
         }
         default:

@@ -36,6 +36,8 @@ inline constexpr const char* titlebarVisibilityChange = "TitlebarVisibilityChang
 inline constexpr const char* setCustomUserAnget = "setCustomUserAnget";
 inline constexpr const char* showWindow = "showWindow";
 inline constexpr const char* downloadAdd = "downloadAdd";
+// A page finished loading, or failed to.
+inline constexpr const char* pageLoadFinished = "pageLoadFinished";
 
 // User-info keys.
 inline constexpr const char* urlKey = "url";

@@ -25,7 +25,8 @@ struct AppHost {
             }
             app.application()->open(files);
         }
-        drainMainContext();  // the second launch phase
+        waitUntil([this] { return app.launchFinished(); });  // the second launch phase
+        drainMainContext();
     }
     ~AppHost() {
         for (Gtk::Window* window : app.application()->get_windows()) {

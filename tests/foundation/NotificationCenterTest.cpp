@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "foundation/LaunchGate.h"
 #include "foundation/NotificationCenter.h"
 
 TEST(NotificationCenter, DeliversByNameWithObjectAndUserInfo) {
@@ -60,4 +61,24 @@ TEST(NotificationCenter, ObserverEndsWithItsOwnerEvenDuringAPost) {
     EXPECT_EQ(n.objectAs<int>(), std::nullopt);
     EXPECT_EQ(n.info<std::string>("flag"), std::nullopt);
     EXPECT_EQ(n.info<bool>("flag"), true);
+}
+
+TEST(LaunchGate, HeldWorkRunsOnceInOrderAndLaterWorkAtOnce) {
+    LaunchGate gate;
+    std::vector<std::string> ran;
+    gate.defer([&] { ran.push_back("second phase"); });
+    gate.defer([&] {
+        ran.push_back("spell check");
+        // Deferred from inside the opening: the gate is open by now.
+        gate.defer([&] { ran.push_back("nested"); });
+    });
+    EXPECT_TRUE(ran.empty());
+
+    gate.open();
+    gate.open();
+    EXPECT_EQ(ran, (std::vector<std::string>{"second phase", "spell check", "nested"}));
+
+    gate.defer([&] { ran.push_back("late"); });
+    EXPECT_EQ(ran.back(), "late");
+    EXPECT_EQ(ran.size(), 4u);
 }
