@@ -2,8 +2,10 @@
 # Start-up to the home page's load event, and the whole app's memory (PSS over the shell and its
 # web processes) two seconds later: Sitebox against the engine's floor (the bare one-window,
 # one-web-view program) and Chromium's app mode when installed, on the same page, in the same
-# run. Programs take turns, one launch each per round (1 warm-up round and 7 counted, medians),
-# so that a busy spell on a shared machine does not fall on one program alone. Prints the
+# run. Programs take turns, a warm-up launch and a counted one each per round (7 rounds,
+# medians), so that a busy spell on a shared machine does not fall on one program alone (the
+# first launch in a harness session, with its fresh X server, is slower for every program: the
+# warm-up takes it). Prints the
 # table, the ratios and Sitebox's start-up timeline (milestones from spawn to load, logged by
 # the app under SITEBOX_TIMELINE).
 #   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
@@ -31,19 +33,10 @@ if command -v chromium >/dev/null 2>&1; then
 else
   echo "chromium is not installed: only Sitebox and the bare program were measured" >&2
 fi
-# One X server for the whole run, as a desktop has one (a fresh server per launch slows every
-# program's first connection to it).
-rm -rf "$out/rounds" "$out/display"
-Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$out/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb"' EXIT
-while [ ! -s "$out/display" ]; do sleep 0.1; done
-DISPLAY=:$(cat "$out/display")
-export DISPLAY
-round=0
+rm -rf "$out/rounds"
+round=1
 while [ "$round" -le "$runs" ]; do
-  # Round 0 warms the page cache and the machine's caches up; it is not counted.
-  measure="python3 $peers/measure.py --out $out/rounds/$round --runs 1 --warmup 0 --no-xvfb"
+  measure="python3 $peers/measure.py --out $out/rounds/$round --runs 1 --warmup 1"
   $measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
     --env SITEBOX_TIMELINE=1 \
     --prepare "$PWD/bench/sitebox-profile.sh {url}" \

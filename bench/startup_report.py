@@ -7,8 +7,8 @@
 
 Rounds: the harness measures one program at a time, so on a shared machine a busy minute lands
 on whichever program ran then. startup.sh runs each program once per round instead, and
---merge joins OUTDIR/rounds/N/NAME.json (round 0 the warm-up) into OUTDIR/NAME.json with its
-logs in OUTDIR/NAME/, in the harness's own layout.
+--merge joins OUTDIR/rounds/N/NAME.json into OUTDIR/NAME.json with its logs in OUTDIR/NAME/,
+in the harness's own layout.
 
 Ratios use the medians over counted runs (time to the page's load event, PSS). The timeline
 reads the "timeline <wall-clock us> <milestone>" lines that Sitebox logs when SITEBOX_TIMELINE
@@ -104,8 +104,8 @@ def merge(outdir, name):
             continue
         merged = merged or result
         for run in result["runs"]:
-            run = dict(run, run=len(runs) + 1, counted=number > 0 and run.get("counted", True))
-            log = os.path.join(rounds, str(number), name, "run1.log")
+            log = os.path.join(rounds, str(number), name, "run%d.log" % run["run"])
+            run = dict(run, run=len(runs) + 1)
             if os.path.exists(log):
                 shutil.copyfile(log, os.path.join(logs, "run%d.log" % run["run"]))
             runs.append(run)
