@@ -51,7 +51,6 @@ WebKitUserScript* addUserScript(WebKitUserContentManager* manager, const std::st
 
 VLWebViewController::VLWebViewController(std::optional<std::string> request)
     : webview_(std::make_unique<VLWebView>(VLWebView::SharedProcess::Yes)),
-      searchBar_(std::make_unique<VLFindBar>(*webview_)),
       request_(std::move(request)) {
     routeNavigationReports();
     connectSignals();
@@ -66,9 +65,7 @@ VLWebViewController::VLWebViewController(std::optional<std::string> request)
 }
 
 VLWebViewController::VLWebViewController(NewWindowTag, VLWebViewController& opener)
-    : webview_(std::make_unique<VLWebView>(opener.webview_.get())),
-      searchBar_(std::make_unique<VLFindBar>(*webview_)),
-      newWindowPage_(true) {
+    : webview_(std::make_unique<VLWebView>(opener.webview_.get())), newWindowPage_(true) {
     connectSignals();
     // The same preferences as the opener's, from the same settings; the user agent came along
     // with the web view.
@@ -92,6 +89,15 @@ VLWebViewController::~VLWebViewController() {
     if (!closed_) {
         webkit_web_view_load_html(webview_->webView(), "<html/>", nullptr);
     }
+}
+
+VLFindBar& VLWebViewController::searchBar() {
+    // Made when the page goes into a window: its widgets are the first text a launch lays out
+    // (fonts, input methods), which need not delay the first page's web process.
+    if (!searchBar_) {
+        searchBar_ = std::make_unique<VLFindBar>(*webview_);
+    }
+    return *searchBar_;
 }
 
 VLWebViewController* VLWebViewController::forWebView(WebKitWebView* view) {

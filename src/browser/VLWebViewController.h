@@ -38,9 +38,9 @@ class VLWebViewController {
 
     VLWebView& webview() { return *webview_; }
     VLProgressBarView& progress() { return progress_; }
-    VLFindBar& searchBar() { return *searchBar_; }
+    VLFindBar& searchBar();
     // Opens the find bar above the page.
-    void biginSearch() { searchBar_->biginSearch(); }
+    void biginSearch() { searchBar().biginSearch(); }
     static VLWebViewController* forWebView(WebKitWebView* view);
 
     VLWebViewControllerDelegate* delegate() const { return delegate_; }
