@@ -19,14 +19,6 @@
 #include "stores/VLSettingsManager.h"
 
 namespace {
-LocalHttpServer::Response html(const std::string& title, const std::string& body) {
-    LocalHttpServer::Response response;
-    response.contentType = "text/html";
-    response.body = "<!doctype html><html><head><title>" + title + "</title></head><body>" + body +
-                    "</body></html>";
-    return response;
-}
-
 // A private bus that starts the built helper for the test bundle, and a notification server.
 struct Desktop {
     // The private bus unsets DISPLAY; the web processes need it back.
@@ -48,29 +40,12 @@ VLWebViewController& page() {
 }
 
 nlohmann::json evaluate(const std::string& script) {
-    std::optional<nlohmann::json> result;
-    bool done = false;
-    page().webview().evaluate(script, [&](std::optional<nlohmann::json> value, std::string) {
-        result = std::move(value);
-        done = true;
-    });
-    waitUntil([&] { return done; });
-    return result.value_or(nullptr);
+    return evaluateIn(page(), script);
 }
 
 bool open(const std::string& url, const std::string& title) {
     page().loadRequest(url);
     return waitUntil([&] { return page().webview().title() == title; }, 20000);
-}
-
-Gtk::MessageDialog* shownDialog() {
-    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-        if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-            dialog && dialog->get_visible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
 }
 
 void answer(Gtk::MessageDialog* dialog, int button) {
@@ -80,12 +55,11 @@ void answer(Gtk::MessageDialog* dialog, int button) {
 
 TEST(PageBridgeIT, NotificationsReachTheDesktopAndAClickComesBack) {
     Desktop desktop;
-    PageHost::server().handle("/chat", [](const LocalHttpServer::Request&) {
-        return html("Chat",
-                    "<script>var n = new Notification('Hello', {body: 'World', actions:"
-                    " [{action: 'reply', title: 'Reply'}]});"
-                    " n.onclick = function () { document.title = 'clicked'; };</script>");
-    });
+    servePage("/chat",
+              "<script>var n = new Notification('Hello', {body: 'World', actions:"
+              " [{action: 'reply', title: 'Reply'}]});"
+              " n.onclick = function () { document.title = 'clicked'; };</script>",
+              "Chat");
     std::vector<std::string> tokens;
     AppDelegate::setWindowPresenter(
         [&](VLMainWindowController&, const std::string& token) { tokens.push_back(token); });
@@ -121,13 +95,11 @@ TEST(PageBridgeIT, NotificationsReachTheDesktopAndAClickComesBack) {
 TEST(PageBridgeIT, LoginsAreOfferedSavedFilledAndUpdated) {
     Desktop desktop;
     KeyringDaemon keyring(desktop.bus);
-    PageHost::server().handle("/login", [](const LocalHttpServer::Request&) {
-        return html("Login",
-                    "<form action='/in' method='post'><input id=u type=text>"
-                    "<input id=p type=password><button id=go>go</button></form>");
-    });
-    PageHost::server().handle(
-        "/in", [](const LocalHttpServer::Request&) { return html("Welcome", "in"); });
+    servePage("/login",
+              "<form action='/in' method='post'><input id=u type=text>"
+              "<input id=p type=password><button id=go>go</button></form>",
+              "Login");
+    servePage("/in", "in", "Welcome");
     AppHost host;
     auto type = [](const std::string& id, const std::string& text) {
         evaluate("var f = document.getElementById('" + id + "'); f.value = " +
@@ -182,11 +154,10 @@ TEST(PageBridgeIT, LoginsAreOfferedSavedFilledAndUpdated) {
 TEST(PageBridgeIT, TheLoginMenuNarrowsAndFollowsTheKeys) {
     Desktop desktop;
     KeyringDaemon keyring(desktop.bus);
-    PageHost::server().handle("/login", [](const LocalHttpServer::Request&) {
-        return html("Login",
-                    "<form><input id=u type=text style='width:200px'>"
-                    "<input id=p type=password></form>");
-    });
+    servePage("/login",
+              "<form><input id=u type=text style='width:200px'>"
+              "<input id=p type=password></form>",
+              "Login");
     int stored = 0;
     for (const char* name : {"ann", "anna", "bob"}) {
         VLServiceManager::sharedManager().saveCredentials(
@@ -245,10 +216,10 @@ TEST(PageBridgeIT, TheBadgeFollowsTheUnreadCount) {
             body += "<div class='zA zE'><span class='afn'>unread, Sender" + std::to_string(i) +
                     ", Subject, 10:0" + std::to_string(i) + ", Text</span></div>";
         }
-        return html("Mail", body);
+        return LocalHttpServer::Response{200, "text/html", {}, "<title>Mail</title>" + body,
+                                         {},  {}};
     });
-    PageHost::server().handle(
-        "/inbox", [](const LocalHttpServer::Request&) { return html("(5) Inbox", "x"); });
+    servePage("/inbox", "x", "(5) Inbox");
     AppHost host;
     VLScriptManager& poller = *host.app.scriptManager();
     poller.setHosts({"mail.test", {"social.test"}});

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "FileGuards.h"
 #include "LogCapture.h"
@@ -21,11 +20,10 @@ TEST(HelperServiceFile, NamesTheBundlesHelperQuotedForTheBus) {
     EXPECT_EQ(HelperServiceFile::contents("/home/me/It's \"Mail\" $App.app/CorvaHelper"),
               "[D-BUS Service]\nName=com.KVX.corvahelper\n"
               "Exec='/home/me/It'\"'\"'s \"Mail\" $App.app/CorvaHelper'\n");
-    EXPECT_EQ(HelperServiceFile::contents("/home/me/back\\slash/CorvaHelper"), std::nullopt);
-    EXPECT_EQ(HelperServiceFile::contents("relative/CorvaHelper"), std::nullopt);
-    EXPECT_EQ(HelperServiceFile::contents("/a\nExec=/bin/evil"), std::nullopt);
-    EXPECT_EQ(HelperServiceFile::contents(std::string("/bad\xff")), std::nullopt);
-    EXPECT_EQ(HelperServiceFile::contents(""), std::nullopt);
+    for (const char* refused : {"/home/me/back\\slash/CorvaHelper", "relative/CorvaHelper",
+                                "/a\nExec=/bin/evil", "/bad\xff", ""}) {
+        EXPECT_EQ(HelperServiceFile::contents(refused), std::nullopt) << refused;
+    }
 }
 
 TEST(HelperServiceFile, WrittenOnlyWhenMissingOrDifferent) {
@@ -89,11 +87,7 @@ TEST(VLServiceManager, WithoutABusNothingIsSentAndNoCallbackEverRuns) {
     drainMainContext();
     EXPECT_EQ(callbacks, 0);
     EXPECT_FALSE(log.contains("Notification posted"));
-    int established = 0;
-    for (const std::string& line : log.lines()) {
-        established += line == "connection cannot be established" ? 1 : 0;
-    }
-    EXPECT_EQ(established, 1);
+    EXPECT_EQ(log.count("connection cannot be established"), 1u);
     // The service file was still written for the bundle's helper.
     EXPECT_EQ(readFileBytes(HelperServiceFile::path()),
               *HelperServiceFile::contents(TestHome::bundlePath() + "/Contents/MacOS/CorvaHelper"));

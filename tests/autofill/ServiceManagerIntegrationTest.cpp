@@ -1,16 +1,15 @@
 // The shell's client with the real CorvaHelper started by a private session bus from the
 // service file the client writes, with gnome-keyring and a fake notification server.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <memory>
 
 #include "BusFixtures.h"
 #include "FileGuards.h"
 #include "LogCapture.h"
 #include "MainLoopWait.h"
+#include "RecordBuilders.h"
 #include "TestHome.h"
 #include "autofill/HelperServiceFile.h"
 #include "autofill/VLServiceManager.h"
@@ -31,14 +30,6 @@ void installBundle(const std::string& bundlePath, bool withHelper = true) {
                                         bundlePath + "/Contents/MacOS/CorvaHelper");
     }
     Bundle::setMainBundlePath(bundlePath);
-}
-
-int countLines(const LogCapture& log, const std::string& text) {
-    int count = 0;
-    for (const std::string& line : log.lines()) {
-        count += line == text ? 1 : 0;
-    }
-    return count;
 }
 
 Url url(const char* text) {
@@ -126,38 +117,31 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     FakeNotificationServer server(bus);
     installBundle(TestHome::bundlePath());
     LogCapture log;
-    int activations = 0;
     std::vector<std::pair<std::string, std::string>> clicked;  // identifier, token
     VLServiceManager::setActivationHandler(
         [&](const std::string& identifier, const std::string& token) {
             EXPECT_TRUE(MainThread::isMain());
             clicked.push_back({identifier, token});
-            ++activations;
         });
     VLServiceManager manager;
 
-    VLNotificationActionInfo reply;
-    reply.setIdentifier("reply");
-    reply.setTitle("Reply");
-    VLNotificationInfo info;
-    info.setTitle("New mail");
-    info.setIdentifier("9C5B94B1-35AD-49BB-B118-8E8FC24ABF80");
-    info.setActions(std::vector{reply});
+    VLNotificationInfo info =
+        notification("9C5B94B1-35AD-49BB-B118-8E8FC24ABF80", {action("reply", "Reply")});
     manager.postNotification(info);
     info.setIdentifier("second");
     info.setActions(std::nullopt);
     manager.postNotification(info);
     ASSERT_TRUE(server.waitForNotifications(2));
-    EXPECT_TRUE(waitUntil([&] { return countLines(log, "Notification posted") == 2; }));
+    EXPECT_TRUE(waitUntil([&] { return log.count("Notification posted") == 2u; }));
 
     // The action button, then a click on the other one's body: each brings the app forward.
     server.invokeAction(server.notifications()[0].id, "action", "token-1");
-    ASSERT_TRUE(waitUntil([&] { return activations == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return clicked.size() == 1; }));
     EXPECT_EQ(clicked[0], (std::pair<std::string, std::string>{
                               "9C5B94B1-35AD-49BB-B118-8E8FC24ABF80", "token-1"}))
         << "the server's activation token reaches the window presenter";
     server.invokeAction(server.notifications()[1].id, "default");
-    ASSERT_TRUE(waitUntil([&] { return activations == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return clicked.size() == 2; }));
 
     // Another program on the bus cannot do the same.
     GObjectPtr<GDBusConnection> stranger = bus.connect();
@@ -180,7 +164,7 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     g_variant_iter_free(iter);
     EXPECT_EQ(denied, 1);
     drainMainContext();
-    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(clicked.size(), 2u);
     VLServiceManager::setActivationHandler(nullptr);
 }
 
@@ -199,7 +183,7 @@ TEST(VLServiceManager, AMissingHelperIsLoggedOnceAndNothingIsSentAgain) {
     manager.passwordFor("alice", url("https://mail.example/"), [&](const auto&) { ++callbacks; });
     drainMainContext();
     EXPECT_EQ(callbacks, 0);
-    EXPECT_EQ(countLines(log, "connection cannot be established"), 1);
+    EXPECT_EQ(log.count("connection cannot be established"), 1u);
     EXPECT_FALSE(log.contains("Notification posted"));
 }
 

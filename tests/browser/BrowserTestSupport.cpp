@@ -1,20 +1,18 @@
 #include "BrowserTestSupport.h"
 
+#include <glibmm/main.h>
+#include <gtest/gtest.h>
+
 #include "TestHome.h"
+#include "XInput.h"
+#include "rules/VLWhiteListManager.h"
 
 #include "browser/VLWebEngine.h"
 #include "foundation/NoDestructor.h"
 
 std::optional<Workspace::Application> FakeWorkspace::applicationForUrl(const std::string& url) {
-    auto colon = url.find(':');
-    if (colon == std::string::npos) {
-        return std::nullopt;
-    }
-    auto it = applications.find(url.substr(0, colon));
-    if (it == applications.end()) {
-        return std::nullopt;
-    }
-    return it->second;
+    auto it = applications.find(url.substr(0, url.find(':')));
+    return it == applications.end() ? std::nullopt : std::optional(it->second);
 }
 
 void FakeWorkspace::openUrl(const std::string& url, bool inBackground,
@@ -25,26 +23,10 @@ void FakeWorkspace::openUrl(const std::string& url, bool inBackground,
     }
 }
 
-void FakeWorkspace::openUrlWith(const std::string& url, const Application&) {
-    openedWith.push_back(url);
-}
-
 void FakeSavePanel::run(GtkWindow*, const std::string& folder, const std::string& name,
                         std::function<void(std::optional<std::string>)> done) {
     asked.push_back({folder, name});
     done(answerFolder ? std::optional<std::string>(*answerFolder + "/" + name) : std::nullopt);
-}
-
-void TestDelegate::didBeignLoadUrl(VLWebViewController&, const std::string& url) {
-    began.push_back(url);
-}
-
-void TestDelegate::didEndLoadUrl(VLWebViewController&, const std::string& url) {
-    ended.push_back(url);
-}
-
-void TestDelegate::didChangeLoadStatus(VLWebViewController&, bool loading) {
-    loadStatus.push_back(loading);
 }
 
 void TestDelegate::newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) {
@@ -138,13 +120,86 @@ bool PageHost::load(const std::string& url) {
     return waitUntil([&] { return delegate.ended.size() > before; }, 20000);
 }
 
-nlohmann::json PageHost::evaluate(const std::string& script) {
+nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script) {
     std::optional<nlohmann::json> result;
     bool done = false;
-    controller->webview().evaluate(script, [&](std::optional<nlohmann::json> value, std::string) {
+    page.webview().evaluate(script, [&](std::optional<nlohmann::json> value, std::string) {
         result = std::move(value);
         done = true;
     });
     waitUntil([&] { return done; }, 10000);
     return result.value_or(nullptr);
+}
+
+void servePage(const std::string& path, const std::string& body, const std::string& title) {
+    PageHost::server().serve(
+        path, "<!doctype html><title>" + title + "</title><body>" + body + "</body>", "text/html");
+}
+
+void serveFile(const std::string& path, const std::string& type, const std::string& body,
+               const std::string& attachment) {
+    PageHost::server().handle(path, [=](const LocalHttpServer::Request&) {
+        LocalHttpServer::Response response{200, type, {}, body, {}, {}};
+        if (!attachment.empty()) {
+            response.headers = {
+                {"Content-Disposition", "attachment; filename=\"" + attachment + "\""}};
+        }
+        return response;
+    });
+}
+
+void serveRedirect(const std::string& path, const std::string& to) {
+    PageHost::server().handle(path, [=](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{302, "text/plain", {{"Location", to}}, "", {}, {}};
+    });
+}
+
+void allowOnly(const std::vector<std::string>& patterns) {
+    VLWhiteListManager& whitelist = VLWhiteListManager::sharedManager();
+    whitelist.setAllowAll(false);
+    whitelist.setAllowPatterns(true);
+    whitelist.removeAllPatterns();
+    for (const auto& pattern : patterns) {
+        whitelist.addPattern(pattern);
+    }
+}
+
+std::vector<Gtk::MessageDialog*> shownDialogs() {
+    std::vector<Gtk::MessageDialog*> shown;
+    for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+        if (auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+            dialog && dialog->get_visible()) {
+            shown.push_back(dialog);
+        }
+    }
+    return shown;
+}
+
+Gtk::MessageDialog* shownDialog() {
+    auto shown = shownDialogs();
+    return shown.empty() ? nullptr : shown.front();
+}
+
+void answerNextAlert(int button, std::string* text) {
+    Glib::signal_timeout().connect(
+        [button, text] {
+            Gtk::MessageDialog* dialog = shownDialog();
+            if (dialog && text) {
+                *text = dialog->property_text().get_value();
+            }
+            if (dialog) {
+                dialog->response(button);
+            }
+            return !dialog;  // again until shown
+        },
+        20);
+}
+
+void clickElement(PageHost& host, const std::string& id, unsigned button, bool control) {
+    nlohmann::json box = host.evaluate("(function(){var r = document.getElementById('" + id +
+                                       "').getBoundingClientRect();"
+                                       "return [r.left + r.width / 2, r.top + r.height / 2];})()");
+    ASSERT_TRUE(box.is_array());
+    XInput::click(host.page().webview().widget(), static_cast<int>(box[0].get<double>()),
+                  static_cast<int>(box[1].get<double>()), button, control);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtkmm/box.h>
+#include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 
 #include <map>
@@ -31,7 +32,9 @@ class FakeWorkspace : public Workspace {
     std::optional<Application> applicationForUrl(const std::string& url) override;
     void openUrl(const std::string& url, bool inBackground,
                  std::function<void()> completed) override;
-    void openUrlWith(const std::string& url, const Application& application) override;
+    void openUrlWith(const std::string& url, const Application&) override {
+        openedWith.push_back(url);
+    }
 };
 
 // Answers save dialogs without a user: a path in `folder`, or cancel.
@@ -71,9 +74,15 @@ class TestDelegate : public VLWebViewControllerDelegate {
     int closeRequests = 0;
     bool takesNewPages = true;
 
-    void didBeignLoadUrl(VLWebViewController&, const std::string& url) override;
-    void didEndLoadUrl(VLWebViewController&, const std::string& url) override;
-    void didChangeLoadStatus(VLWebViewController&, bool loading) override;
+    void didBeignLoadUrl(VLWebViewController&, const std::string& url) override {
+        began.push_back(url);
+    }
+    void didEndLoadUrl(VLWebViewController&, const std::string& url) override {
+        ended.push_back(url);
+    }
+    void didChangeLoadStatus(VLWebViewController&, bool loading) override {
+        loadStatus.push_back(loading);
+    }
     void didCancelLoadUrl(VLWebViewController&, const std::string& url) override {
         kept.push_back(url);
     }
@@ -81,6 +90,9 @@ class TestDelegate : public VLWebViewControllerDelegate {
     void newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) override;
     void closeTab(VLWebViewController&) override { ++closeRequests; }
 };
+
+// Runs a script in the page and returns its JSON result (null on error).
+nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script);
 
 // A window with one page, its delegate and tab item, the engine routed through a local
 // server acting as HTTP proxy (so any host name reaches it), and fake desktop services.
@@ -93,8 +105,7 @@ class PageHost {
     bool waitForLoad(const std::string& urlPart, int timeoutMs = 20000);
     // Loads a page from the server and waits for it to finish.
     bool load(const std::string& url);
-    // Runs a script in the page and returns its JSON result (null on error).
-    nlohmann::json evaluate(const std::string& script);
+    nlohmann::json evaluate(const std::string& script) { return evaluateIn(*controller, script); }
 
     static LocalHttpServer& server();
     static FakeWorkspace& workspace();
@@ -112,3 +123,18 @@ void prepareBrowserTest();
 
 // Sends every http:// request of the engine to the server, whatever its host (but localhost).
 void routeEngineThrough(LocalHttpServer& server);
+
+// Serves at `path` a page with this body and title.
+void servePage(const std::string& path, const std::string& body, const std::string& title = "T");
+// Serves a whole body of that type, as an attachment when a file name is given.
+void serveFile(const std::string& path, const std::string& type, const std::string& body,
+               const std::string& attachment = "");
+void serveRedirect(const std::string& path, const std::string& to);
+// Only pages matching these patterns stay in the app.
+void allowOnly(const std::vector<std::string>& patterns);
+std::vector<Gtk::MessageDialog*> shownDialogs();
+Gtk::MessageDialog* shownDialog();  // the first, or none
+// Answers the next modal alert with the button of that index, from inside its own loop.
+void answerNextAlert(int button, std::string* text = nullptr);
+// A real pointer click at the middle of an element, through the X server.
+void clickElement(PageHost& host, const std::string& id, unsigned button = 1, bool control = false);

@@ -41,10 +41,8 @@ size_t requestsFor(const std::string& host, const std::string& path) {
 }
 
 void serveTestSite(const std::string& page, const std::string& body) {
+    servePage(page, body);
     auto& server = PageHost::server();
-    server.handle(page, [body](const LocalHttpServer::Request&) {
-        return Response{200, "text/html", {}, "<!doctype html><body>" + body + "</body>", {}, {}};
-    });
     for (const char* path : {"/x.gif", "/allowed.gif", "/pic.gif", "/banner/1.gif", "/s.gif"}) {
         server.serve(path, "GIF89a", "image/gif");
     }

@@ -17,29 +17,30 @@
 
 TEST(PageAddress, TypedTextBecomesSearchOrHttps) {
     const std::string search = PageAddress::kSearchPrefix;
-    EXPECT_EQ(PageAddress::resolve("weather", std::nullopt), search + "weather");
-    EXPECT_EQ(PageAddress::resolve("two words here", std::nullopt), search + "two%20words%20here");
-    EXPECT_EQ(PageAddress::resolve("a&b #c", std::nullopt), search + "a%26b%20%23c");
-    EXPECT_EQ(PageAddress::resolve("example.com/path", std::nullopt), "https://example.com/path");
-    EXPECT_EQ(PageAddress::resolve("http://plain.example/", std::nullopt), "http://plain.example/");
     // "host:port" names a host; this machine and the private network are reached over http.
-    EXPECT_EQ(PageAddress::resolve("localhost:8766", std::nullopt), "http://localhost:8766");
-    EXPECT_EQ(PageAddress::resolve(" localhost ", std::nullopt), "http://localhost");
-    EXPECT_EQ(PageAddress::resolve("example.com:8443/x", std::nullopt),
-              "https://example.com:8443/x");
-    EXPECT_EQ(PageAddress::resolve("192.168.1.10/admin", std::nullopt),
-              "http://192.168.1.10/admin");
-    EXPECT_EQ(PageAddress::resolve("[::1]:631", std::nullopt), "http://[::1]:631");
-    EXPECT_EQ(PageAddress::resolve("printer.local", std::nullopt), "http://printer.local");
-    EXPECT_EQ(PageAddress::resolve("8.8.8.8", std::nullopt), "https://8.8.8.8");
-    EXPECT_EQ(PageAddress::resolve("mailto:a@b.c", std::nullopt), std::nullopt);
+    for (auto [typed, expected] : std::vector<std::pair<std::string, std::optional<std::string>>>{
+             {"weather", search + "weather"},
+             {"two words here", search + "two%20words%20here"},
+             {"a&b #c", search + "a%26b%20%23c"},
+             {"example.com/path", "https://example.com/path"},
+             {"http://plain.example/", "http://plain.example/"},
+             {"localhost:8766", "http://localhost:8766"},
+             {" localhost ", "http://localhost"},
+             {"example.com:8443/x", "https://example.com:8443/x"},
+             {"192.168.1.10/admin", "http://192.168.1.10/admin"},
+             {"[::1]:631", "http://[::1]:631"},
+             {"printer.local", "http://printer.local"},
+             {"8.8.8.8", "https://8.8.8.8"},
+             {"mailto:a@b.c", std::nullopt},
+             {"", std::nullopt},
+             {"bad host.com", std::nullopt}}) {
+        EXPECT_EQ(PageAddress::resolve(typed, std::nullopt), expected) << typed;
+    }
     // An https guess may fall back to http once; an address typed with its scheme never does.
     EXPECT_EQ(TypedAddress::plainHttpFallback("example.com:81", "https://example.com:81"),
               "http://example.com:81");
     EXPECT_EQ(TypedAddress::plainHttpFallback("https://example.com", "https://example.com"),
               std::nullopt);
-    EXPECT_EQ(PageAddress::resolve("", std::nullopt), std::nullopt);
-    EXPECT_EQ(PageAddress::resolve("bad host.com", std::nullopt), std::nullopt);
     // A shortcut's URL replaces the text.
     EXPECT_EQ(PageAddress::resolve("gh", std::string("https://github.com/")),
               "https://github.com/");

@@ -24,12 +24,9 @@
 #include "stores/VLSettingsManager.h"
 
 namespace {
-LocalHttpServer::Response page(const std::string& title, const std::string& body = "") {
-    LocalHttpServer::Response response;
-    response.contentType = "text/html";
-    response.body = "<!doctype html><html><head><title>" + title + "</title></head><body>" + body +
-                    "</body></html>";
-    return response;
+void page(const std::string& path, const std::string& title, const std::string& body = "") {
+    PageHost::server().serve(path, "<!doctype html><title>" + title + "</title>" + body,
+                             "text/html");
 }
 
 VLMainWindowController* newWindow() {
@@ -39,28 +36,14 @@ VLMainWindowController* newWindow() {
     return window;
 }
 
-// Answers the next modal alert with the button of that index, from inside its own loop.
-void answerNextAlert(int button, std::string* text = nullptr) {
-    Glib::signal_timeout().connect(
-        [button, text] {
-            for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-                auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-                if (dialog && dialog->get_visible()) {
-                    if (text) {
-                        *text = dialog->property_text().get_value();
-                    }
-                    dialog->response(button);
-                    return false;
-                }
-            }
-            return true;  // not shown yet
-        },
-        20);
-}
-
 bool loaded(VLWebViewController* page, const std::string& path) {
     return page && page->webview().url().find(path) != std::string::npos &&
            !webkit_web_view_is_loading(page->webview().webView());
+}
+
+bool waitLoaded(VLMainWindowController* window, const std::string& path) {
+    return waitUntil(
+        [&] { return loaded(window->tabController().selectedWebViewController(), path); }, 20000);
 }
 
 // The engine's web processes that this test process started.
@@ -109,10 +92,8 @@ TEST(MainWindowIT, TabRowShowsForTwoTabsAndReturnToPriorGoesBack) {
 }
 
 TEST(MainWindowIT, PageOpenedTabsFollowTheBehaviourFlags) {
-    PageHost::server().handle("/opener",
-                              [](const LocalHttpServer::Request&) { return page("Opener"); });
-    PageHost::server().handle("/child",
-                              [](const LocalHttpServer::Request&) { return page("Child"); });
+    page("/opener", "Opener");
+    page("/child", "Child");
     VLSettingsManager::sharedManager().setBlockPopupWindow(false);  // scripts may open windows
     VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
     behavior.setOpenTabInsteadWindow(true);
@@ -148,18 +129,13 @@ TEST(MainWindowIT, PageOpenedTabsFollowTheBehaviourFlags) {
     ASSERT_TRUE(
         waitUntil([&] { return VLMainWindowController::openControllers().size() == windows + 1; }));
     VLMainWindowController* made = VLMainWindowController::openControllers().back();
-    EXPECT_TRUE(waitUntil(
-        [&] { return loaded(made->tabController().selectedWebViewController(), "/child"); },
-        20000));
+    EXPECT_TRUE(waitLoaded(made, "/child"));
     EXPECT_EQ(made->tabController().tabsCount(), 1);
 }
 
 TEST(MainWindowIT, PageCommandsReachTheSelectedTabOfEveryWindow) {
-    int reloads = 0;
-    PageHost::server().handle("/p", [&](const LocalHttpServer::Request&) {
-        ++reloads;
-        return page("P");
-    });
+    page("/p", "P");
+    auto reloads = [] { return PageHost::server().requestCount("/p"); };
     VLMainWindowController* first = newWindow();
     VLMainWindowController* second = newWindow();
     for (VLMainWindowController* window : {first, second}) {
@@ -167,10 +143,9 @@ TEST(MainWindowIT, PageCommandsReachTheSelectedTabOfEveryWindow) {
         window->tabController().addNewTab();
         window->tabController().openUrl("http://site.test/p");
     }
-    ASSERT_TRUE(waitUntil([&] { return reloads == 4; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return reloads() == 4u; }, 20000));
     for (VLMainWindowController* window : {first, second}) {
-        ASSERT_TRUE(waitUntil(
-            [&] { return loaded(window->tabController().selectedWebViewController(), "/p"); }));
+        ASSERT_TRUE(waitLoaded(window, "/p"));
     }
 
     NotificationCenter::defaultCenter().post("zoomin");
@@ -180,13 +155,13 @@ TEST(MainWindowIT, PageCommandsReachTheSelectedTabOfEveryWindow) {
         EXPECT_NEAR(tabs.itemAt(0)->viewController().currentZoomFactor(), 1.0, 1e-9);
     }
     NotificationCenter::defaultCenter().post("reload");
-    EXPECT_TRUE(waitUntil([&] { return reloads == 6; }, 20000)) << "one reload per window";
+    EXPECT_TRUE(waitUntil([&] { return reloads() == 6u; }, 20000)) << "one reload per window";
     drainMainContext();
-    EXPECT_EQ(reloads, 6);
+    EXPECT_EQ(reloads(), 6u);
 }
 
 TEST(MainWindowIT, TabsShareOneWebProcess) {
-    PageHost::server().handle("/tab", [](const LocalHttpServer::Request&) { return page("Tab"); });
+    page("/tab", "Tab");
     VLMainWindowController* window = newWindow();
     VLTabViewController& tabs = window->tabController();
     tabs.openUrl("http://site.test/tab?1");
@@ -203,8 +178,7 @@ TEST(MainWindowIT, TabsShareOneWebProcess) {
 
 TEST(MainWindowIT, RestoringUrlsMakesLabelledTabsAndOpenUrlsComeBack) {
     for (const char* path : {"/one", "/two", "/three"}) {
-        PageHost::server().handle(
-            path, [](const LocalHttpServer::Request& r) { return page("Page " + r.path); });
+        page(path, std::string("Page ") + path);
     }
     VLMainWindowController* window = newWindow();
     VLTabViewController& tabs = window->tabController();
@@ -275,8 +249,7 @@ TEST(MainWindowIT, ClosingAsksOnlyWithTwoOrMoreTabs) {
 }
 
 TEST(MainWindowIT, AddressFieldSummaryAndTypedAddresses) {
-    PageHost::server().handle("/typed",
-                              [](const LocalHttpServer::Request&) { return page("Typed"); });
+    page("/typed", "Typed");
     VLMainWindowController* window = newWindow();
     VLURLBarField& field = window->urlTextField();
     window->needChangeUrl(std::string("https://a.b/c"));
@@ -302,9 +275,7 @@ TEST(MainWindowIT, AddressFieldSummaryAndTypedAddresses) {
     field.entry().set_text("http://site.test/typed");
     field.entry().activate();
     EXPECT_TRUE(field.summary().get_visible());
-    EXPECT_TRUE(waitUntil(
-        [&] { return loaded(window->tabController().selectedWebViewController(), "/typed"); },
-        20000));
+    EXPECT_TRUE(waitLoaded(window, "/typed"));
     EXPECT_TRUE(waitUntil([&] { return field.hostLabel().get_text() == "site.test"; }));
 
     // The reload/stop button posts for every window.
@@ -316,8 +287,7 @@ TEST(MainWindowIT, AddressFieldSummaryAndTypedAddresses) {
 }
 
 TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
-    PageHost::server().handle("/marked",
-                              [](const LocalHttpServer::Request&) { return page("Marked page"); });
+    page("/marked", "Marked page");
     VLSettingsManager::sharedManager().setShowBookmarkBar(true);
     VLMainWindowController* first = newWindow();
     VLMainWindowController* second = newWindow();
@@ -347,13 +317,10 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
     }
 
     // A page without a title proposes its address.
-    PageHost::server().handle("/untitled",
-                              [](const LocalHttpServer::Request&) { return page(""); });
+    page("/untitled", "");
     first->tabController().addNewTab();
     first->tabController().openUrl("http://site.test/untitled");
-    ASSERT_TRUE(waitUntil(
-        [&] { return loaded(first->tabController().selectedWebViewController(), "/untitled"); },
-        20000));
+    ASSERT_TRUE(waitLoaded(first, "/untitled"));
     first->addBookmark();
     EXPECT_EQ(first->tabController().addPopover()->nameTextField().get_text(),
               "http://site.test/untitled");
@@ -380,9 +347,7 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
     ASSERT_TRUE(
         waitUntil([&] { return !second->tabController().bookmarkView().buttonTitles().empty(); }));
     second->tabController().bookmarkView().buttons().front()->clicked();
-    EXPECT_TRUE(waitUntil(
-        [&] { return loaded(second->tabController().selectedWebViewController(), "/marked"); },
-        20000));
+    EXPECT_TRUE(waitLoaded(second, "/marked"));
 
     // Many bookmarks scroll inside the bar; they never make the window wider.
     for (int i = 0; i < 60; ++i) {
@@ -399,15 +364,10 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
 }
 
 TEST(MainWindowIT, WindowColourFollowsThePageAndHiddenTitleBarShowsButtonsOnHover) {
-    PageHost::server().handle("/red", [](const LocalHttpServer::Request&) {
-        return page("Red",
-                    "<style>html, body { background: rgb(200, 30, 30); margin: 0; }</style>");
-    });
+    page("/red", "Red", "<style>html, body { background: rgb(200, 30, 30); margin: 0; }</style>");
     VLMainWindowController* window = newWindow();
     window->tabController().openUrl("http://site.test/red");
-    ASSERT_TRUE(waitUntil(
-        [&] { return loaded(window->tabController().selectedWebViewController(), "/red"); },
-        20000));
+    ASSERT_TRUE(waitLoaded(window, "/red"));
     // Loading changes post the colour update; the snapshot of the top strip decides it.
     EXPECT_TRUE(waitUntil(
         [&] {

@@ -62,11 +62,8 @@ class DownloadOperationIT : public ::testing::Test {
     void serveFed(const std::string& path, FedBody& body,
                   std::optional<int64_t> length = std::nullopt, unsigned status = 200) {
         server_.handle(path, [&body, length, status](const LocalHttpServer::Request&) {
-            LocalHttpServer::Response response;
-            response.status = status;
-            response.next = body.producer();
-            response.contentLength = length;
-            return response;
+            return LocalHttpServer::Response{
+                status, "application/octet-stream", {}, "", body.producer(), length};
         });
     }
 
@@ -264,10 +261,8 @@ TEST_F(DownloadOperationIT, RequestTakesPrecedenceCarriesTheJarsCookiesAndMalfor
     LogCapture log;
     server_.serve("/from-url", "url body");
     server_.handle("/from-request", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.body = "request body";
-        response.headers = {{"Set-Cookie", "fromdownload=3; Path=/"}};
-        return response;
+        return LocalHttpServer::Response{
+            200, "text/plain", {{"Set-Cookie", "fromdownload=3; Path=/"}}, "request body", {}, {}};
     });
     // As the web engine's cookies are copied in, and a page response's cookies stored.
     SoupCookie* engineCookie = soup_cookie_new("session", "abc", "127.0.0.1", "/", -1);
@@ -320,16 +315,11 @@ TEST_F(DownloadOperationIT, RequestTakesPrecedenceCarriesTheJarsCookiesAndMalfor
 TEST_F(DownloadOperationIT, HttpErrorFullDiskOrUnwritableFolderEndWithNothingPartial) {
     LogCapture log;
     server_.handle("/missing.pdf", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.status = 404;
-        response.body = "<html>Not Found</html>";
-        return response;
+        return LocalHttpServer::Response{404, "text/html", {}, "<html>Not Found</html>", {}, {}};
     });
-    server_.handle("/broken", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;  // an error page that never ends
-        response.status = 500;
-        response.next = [] { return std::optional<std::string>(std::string(4096, 'e')); };
-        return response;
+    server_.handle("/broken", [](const LocalHttpServer::Request&) {  // an endless error page
+        return LocalHttpServer::Response{
+            500, "text/html", {}, "", [] { return std::optional(std::string(4096, 'e')); }, {}};
     });
     server_.serve("/big.bin", std::string(512 * 1024, 'b'));
     auto missing = download("/missing.pdf", "report.pdf");

@@ -60,10 +60,8 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
     FedBody running(server), cancelled(server);
     for (auto [path, body] : {std::pair{"/running.bin", &running}, {"/cancel.bin", &cancelled}}) {
         server.handle(path, [body = body](const LocalHttpServer::Request&) {
-            LocalHttpServer::Response response;
-            response.next = body->producer();
-            response.contentLength = 2048;
-            return response;
+            return LocalHttpServer::Response{200, "application/octet-stream", {},
+                                             "",  body->producer(),           2048};
         });
     }
     running.push(std::string(1024, 'r'));

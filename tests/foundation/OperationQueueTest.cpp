@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -62,21 +63,6 @@ class GatedOperation : public Operation {
     int index_;
 };
 
-class RecordingOperation : public Operation {
-  public:
-    RecordingOperation(std::mutex& mutex, std::vector<int>& order, int index)
-        : mutex_(mutex), order_(order), index_(index) {}
-    void main() override {
-        std::lock_guard lock(mutex_);
-        order_.push_back(index_);
-    }
-
-  private:
-    std::mutex& mutex_;
-    std::vector<int>& order_;
-    int index_;
-};
-
 class ThrowingOperation : public Operation {
   public:
     void main() override { throw std::runtime_error("disk on fire"); }
@@ -118,20 +104,20 @@ TEST(OperationQueueTest, RunsAtMostTheMaximumAtOnceInTheOrderAdded) {
 }
 
 TEST(OperationQueueTest, OneAtATimeKeepsStrictOrderAndRaisingTheMaximumStartsMore) {
-    std::mutex mutex;
-    std::vector<int> order;
+    Board open;
+    open.release(50);  // each runs straight through
     {
         OperationQueue queue;
         queue.setMaxConcurrentOperationCount(1);
         for (int i = 0; i < 50; ++i) {
-            queue.addOperation(std::make_shared<RecordingOperation>(mutex, order, i));
+            queue.addOperation(std::make_shared<GatedOperation>(open, i));
         }
         queue.waitUntilAllOperationsAreFinished();
     }
-    ASSERT_EQ(order.size(), 50u);
-    for (int i = 0; i < 50; ++i) {
-        EXPECT_EQ(order[i], i);
-    }
+    std::vector<int> inOrder(50);
+    std::iota(inOrder.begin(), inOrder.end(), 0);
+    EXPECT_EQ(open.started, inOrder);
+    EXPECT_EQ(open.peak, 1);
 
     Board board;
     OperationQueue queue;

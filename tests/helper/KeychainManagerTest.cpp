@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <future>
-#include <thread>
 
 #include "InMemoryKeychainStore.h"
 #include "helper/KeychainManager.h"

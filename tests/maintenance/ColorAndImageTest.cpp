@@ -88,9 +88,7 @@ TEST(Image, ResizeRoundAndEncode) {
     EXPECT_EQ(pixelAt(disc, 127, 127) & 0xff, 0u);
     EXPECT_EQ(pixelAt(disc, 64, 64), 0xff0000ffu);
 
-    Image none;
-    Image same = roundCornersWithRadius(none, 10);
-    EXPECT_FALSE(same.isValid());
+    EXPECT_FALSE(roundCornersWithRadius(Image(), 10).isValid());
 
     std::string error;
     EXPECT_EQ(IcnsWriter::encode(Image(), &error), "");
@@ -112,10 +110,7 @@ TEST(VellHelpers, CentreIsAOnePointRectAtTheMiddle) {
 }
 
 TEST(Image, UnreadBadgeSitsTopRightAndGrowsWithItsText) {
-    auto plain =
-        GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 128, 128));
-    gdk_pixbuf_fill(plain.get(), 0x0000ffff);  // blue icon
-    const Image icon(plain);
+    const Image icon = filled(128, 128, 0x0000ffff);  // blue
     EXPECT_EQ(badgedIcon(icon, "0").pixbuf(), icon.pixbuf()) << "no badge for 0";
     EXPECT_EQ(badgedIcon(icon, "").pixbuf(), icon.pixbuf());
 
@@ -129,7 +124,5 @@ TEST(Image, UnreadBadgeSitsTopRightAndGrowsWithItsText) {
     const Image many = badgedIcon(icon, "12345");
     EXPECT_TRUE(isRed(pixelAt(many, 128 - 2 - 70, 2 + 44))) << "wider for a longer text";
     // A smaller tile scales the same layout.
-    auto small = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 32, 32));
-    gdk_pixbuf_fill(small.get(), 0x0000ffff);
-    EXPECT_TRUE(isRed(pixelAt(badgedIcon(Image(small), "3"), 32 - 7, 11)));
+    EXPECT_TRUE(isRed(pixelAt(badgedIcon(filled(32, 32, 0x0000ffff), "3"), 32 - 7, 11)));
 }

@@ -18,15 +18,11 @@ guint32 rgbaAt(const Image& image, int x, int y) {
 
 TEST(DockMonitorIT, ASquareOfThePageBecomesTheRoundIconUntilStopped) {
     prepareBrowserTest();
-    PageHost::server().handle("/blocks", [](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response response;
-        response.contentType = "text/html";
-        response.body =
-            "<!doctype html><body style='margin:0;background:#0000ff'>"
-            "<div style='position:absolute;left:0;top:0;width:100px;height:100px;"
-            "background:#ff0000'></div></body>";
-        return response;
-    });
+    PageHost::server().serve("/blocks",
+                             "<!doctype html><body style='margin:0;background:#0000ff'>"
+                             "<div style='position:absolute;left:0;top:0;width:100px;"
+                             "height:100px;background:#ff0000'></div></body>",
+                             "text/html");
     auto appIcon = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 1, 1));
     DockTile::shared().setApplicationIcon(Image(appIcon));
     VLMainWindowController* window = VLMainWindowController::create();

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "LogCapture.h"
 #include "StoreTestSupport.h"
@@ -11,14 +10,11 @@
 #include "stores/VLWebPageZoomManager.h"
 
 TEST(VLManager, EmptyObjectAndMissingFileAreTheSame) {
-    givenFile("bookmark.json", "{}");
-    Fresh<VLBookmarksManager> fromEmpty;
-    EXPECT_TRUE(fromEmpty->json().empty());
-    std::filesystem::remove(settingsFile("bookmark.json"));
-    Fresh<VLBookmarksManager> fromNothing;
-    EXPECT_TRUE(fromNothing->json().empty());
-    givenFile("bookmark.json", "");
     EXPECT_TRUE(Fresh<VLBookmarksManager>()->json().empty());
+    for (const char* bytes : {"{}", ""}) {
+        givenFile("bookmark.json", bytes);
+        EXPECT_TRUE(Fresh<VLBookmarksManager>()->json().empty()) << bytes;
+    }
 }
 
 TEST(VLManager, MalformedFileStartsEmptyAndIsReplacedOnSave) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 

@@ -27,13 +27,12 @@ const std::vector<std::string>& LogCapture::lines() const {
     return gLines;
 }
 
-bool LogCapture::contains(const std::string& text) const {
+size_t LogCapture::count(const std::string& text) const {
+    size_t count = 0;
     for (const std::string& line : gLines) {
-        if (line.find(text) != std::string::npos) {
-            return true;
-        }
+        count += line.find(text) != std::string::npos;
     }
-    return false;
+    return count;
 }
 
 void LogCapture::clear() {

@@ -12,6 +12,8 @@ class LogCapture {
     LogCapture& operator=(const LogCapture&) = delete;
 
     const std::vector<std::string>& lines() const;
-    bool contains(const std::string& text) const;
+    bool contains(const std::string& text) const { return count(text) > 0; }
+    // The lines holding `text`.
+    size_t count(const std::string& text) const;
     void clear();
 };
