@@ -7,6 +7,7 @@
 #include "app/ApplicationId.h"
 #include "app/CommandLine.h"
 #include "app/SiteboxCommands.h"
+#include "browser/EnginePainting.h"
 #include "foundation/StartupTimeline.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     const std::string id = ApplicationId::ofMainBundle();
     g_set_prgname(id.c_str());
     gdk_set_program_class(id.c_str());
+    EnginePainting::applyToThisMachine();
     AppDelegate app;
     return app.run(argc, argv);
 }

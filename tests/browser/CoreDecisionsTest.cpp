@@ -1,9 +1,13 @@
+#include <glib/gstdio.h>
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
+#include <map>
 #include <regex>
 
+#include "browser/EnginePainting.h"
 #include "browser/HistoryDate.h"
 #include "browser/NavigationIntents.h"
 #include "browser/PageAddress.h"
@@ -178,4 +182,36 @@ TEST(NavigationIntents, ReportsMatchTheirNavigationOnceAndExpire) {
     intents.noteGesture();
     EXPECT_TRUE(intents.takeWindowGesture());
     EXPECT_FALSE(intents.takeWindowGesture());
+}
+
+TEST(EnginePainting, CpuPaintingOnlyWithoutAGpuAndNeverOverTheUsersChoice) {
+    char folder[] = "/tmp/sitebox-devXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    std::map<std::string, std::string> environment;
+    const EnginePainting::Machine machine{[&](const char* name) {
+                                              auto it = environment.find(name);
+                                              return it == environment.end() ? nullptr
+                                                                             : it->second.c_str();
+                                          },
+                                          folder};
+    const std::string dri = std::string(folder) + "/dri";
+    g_mkdir(dri.c_str(), 0700);
+    g_file_set_contents((dri + "/card0").c_str(), "", 0, nullptr);
+    EXPECT_STREQ(EnginePainting::cpuPaintingSetting(machine), "1");  // a display card alone
+    environment[EnginePainting::kCpuPaintingVariable] = "0";
+    EXPECT_EQ(EnginePainting::cpuPaintingSetting(machine), nullptr);
+    environment.clear();
+
+    g_file_set_contents((dri + "/renderD128").c_str(), "", 0, nullptr);
+    EXPECT_EQ(EnginePainting::cpuPaintingSetting(machine), nullptr);
+    environment["LIBGL_ALWAYS_SOFTWARE"] = "0";
+    EXPECT_FALSE(EnginePainting::softwareRendererOnly(machine));
+    environment["LIBGL_ALWAYS_SOFTWARE"] = "true";
+    EXPECT_STREQ(EnginePainting::cpuPaintingSetting(machine), "1");
+    environment.clear();
+
+    g_remove((dri + "/renderD128").c_str());
+    g_file_set_contents((std::string(folder) + "/nvidiactl").c_str(), "", 0, nullptr);
+    EXPECT_FALSE(EnginePainting::softwareRendererOnly(machine));
+    std::filesystem::remove_all(folder);
 }

@@ -6,11 +6,14 @@
 
 #include "PrivateDisplay.h"
 #include "TestHome.h"
+#include "browser/EnginePainting.h"
 
 // Integration tests need a display (xvfb-run) and start GTK once per process.
 int main(int argc, char** argv) {
     // The engine's web-process sandbox cannot start inside containers such as CI machines.
     setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 0);
+    // Pages paint as the app's own would on this machine.
+    EnginePainting::applyToThisMachine();
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();  // test discovery needs no display
