@@ -9,6 +9,7 @@
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
 #include "ScratchHome.h"
+#include "browser/EnginePainting.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebViewController.h"
 #include "browser/VLWebViewControllerDelegate.h"
@@ -84,6 +85,7 @@ BENCHMARK(BM_BareWebView)->UseManualTime()->Unit(benchmark::kMillisecond)->Itera
 
 int main(int argc, char** argv) {
     setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 0);
+    EnginePainting::applyToThisMachine();
     Gtk::Main kit(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -15,6 +15,7 @@
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
 #include "ScratchHome.h"
+#include "browser/EnginePainting.h"
 #include "browser/VLMainWindowController.h"
 #include "browser/VLWebEngine.h"
 #include "browser/VLWebViewController.h"
@@ -43,12 +44,11 @@ long pssKiB(const std::string& pid) {
     return 0;
 }
 
-// This process and its children (the engine's network and web processes), and how many
-// children there are.
-long treePssKiB(int& children) {
+// This process and its children (the engine's network and web processes), each named.
+long treePssKiB(std::string& parts) {
     const std::string self = std::to_string(getpid());
     long total = pssKiB(self);
-    children = 0;
+    parts = "shell " + std::to_string(total);
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         const std::string pid = entry.path().filename();
         if (pid.find_first_not_of("0123456789") != std::string::npos) {
@@ -56,16 +56,18 @@ long treePssKiB(int& children) {
         }
         std::ifstream stat(entry.path() / "stat");
         std::string text((std::istreambuf_iterator<char>(stat)), {});
+        const size_t start = text.find('(');
         const size_t end = text.rfind(')');
-        if (end == std::string::npos) {
+        if (start == std::string::npos || end == std::string::npos) {
             continue;
         }
         std::istringstream fields(text.substr(end + 2));
         std::string state, parent;
         fields >> state >> parent;
         if (parent == self && state != "Z") {
-            total += pssKiB(pid);
-            ++children;
+            const long pss = pssKiB(pid);
+            total += pss;
+            parts += ", " + text.substr(start + 1, end - start - 1) + " " + std::to_string(pss);
         }
     }
     return total;
@@ -90,6 +92,7 @@ bool cycle(VLTabViewController& tabs, const std::string& url) {
 
 int main(int argc, char** argv) {
     setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 0);
+    EnginePainting::applyToThisMachine();
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 50;
     Gtk::Main kit(argc, argv);
     ScratchHome::init("Bench");
@@ -116,22 +119,22 @@ int main(int argc, char** argv) {
     // Closed pages leave garbage the engine collects at its next memory check (every 5 s).
     waitUntil([] { return false; }, 6000);
     const long first = residentKiB();
-    int firstChildren = 0;
-    const long firstTree = treePssKiB(firstChildren);
+    std::string firstParts;
+    const long firstTree = treePssKiB(firstParts);
     for (int i = 1; i < cycles; ++i) {
         failures += !cycle(tabs, server.url("/page.html?" + std::to_string(i)));
     }
     waitUntil([] { return false; }, 6000);
     const long last = residentKiB();
-    int lastChildren = 0;
-    const long lastTree = treePssKiB(lastChildren);
+    std::string lastParts;
+    const long lastTree = treePssKiB(lastParts);
     std::printf("tabs: %d cycles (%d failed loads)\n", cycles, failures);
     std::printf("RSS after 1 cycle: %ld KiB, after %d: %ld KiB, growth %.1f %%\n", first, cycles,
                 last, 100.0 * (last - first) / first);
     std::printf(
-        "PSS with the engine's processes after 1 cycle: %ld KiB (%d processes), after %d: "
-        "%ld KiB (%d processes), growth %.1f %%\n",
-        firstTree, firstChildren, cycles, lastTree, lastChildren,
+        "PSS with the engine's processes after 1 cycle: %ld KiB (%s), after %d: %ld KiB (%s), "
+        "growth %.1f %%\n",
+        firstTree, firstParts.c_str(), cycles, lastTree, lastParts.c_str(),
         100.0 * (lastTree - firstTree) / firstTree);
     return failures == 0 ? 0 : 1;
 }
