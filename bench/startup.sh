@@ -27,7 +27,11 @@ gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --li
 # the other programs (a cold shader cache alone costs the web process seconds of CPU); the
 # app's settings are written before the clock starts, as an installed app has them (the harness
 # wants the address on the command line: env passes it by as a variable nobody reads).
-names="sitebox bare-webkit"
+
+# Without a GPU renderer Sitebox paints pages on the CPU (EnginePainting) where the bare
+# program keeps the engine's default, GPU painting on the software renderer: "bare-webkit-cpu"
+# is the bare program painting as Sitebox does, the floor for that choice.
+names="sitebox bare-webkit bare-webkit-cpu"
 if command -v chromium >/dev/null 2>&1; then
   names="$names chromium-app"
 else
@@ -43,6 +47,8 @@ while [ "$round" -le "$runs" ]; do
     -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" >/dev/null 2>&1
   $measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
     -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
+  $measure --name bare-webkit-cpu --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+    --env WEBKIT_SKIA_ENABLE_CPU_RENDERING=1 -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
   case "$names" in
     *chromium-app*)
       $measure --name chromium-app --fresh-xdg \
