@@ -3,7 +3,7 @@
 # web processes) two seconds later: Sitebox against the engine's floor (the bare one-window,
 # one-web-view program) and Chromium's app mode when installed, on the same page, in the same
 # run. Programs take turns, a warm-up launch and a counted one each per round (7 rounds,
-# medians), so that a busy spell on a shared machine does not fall on one program alone (the
+# medians; each round starts with the next program), so that a busy spell on a shared machine does not fall on one program alone (the
 # first launch in a harness session, with its fresh X server, is slower for every program: the
 # warm-up takes it). Prints the
 # table, the ratios and Sitebox's start-up timeline (milestones from spawn to load, logged by
@@ -37,25 +37,43 @@ if command -v chromium >/dev/null 2>&1; then
 else
   echo "chromium is not installed: only Sitebox and the bare program were measured" >&2
 fi
-rm -rf "$out/rounds"
-round=1
-while [ "$round" -le "$runs" ]; do
-  measure="python3 $peers/measure.py --out $out/rounds/$round --runs 1 --warmup 1"
-  $measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-    --env SITEBOX_TIMELINE=1 \
-    --prepare "$PWD/bench/sitebox-profile.sh {url}" \
-    -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" >/dev/null 2>&1
-  $measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-    -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
-  $measure --name bare-webkit-cpu --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-    --env WEBKIT_SKIA_ENABLE_CPU_RENDERING=1 -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
-  case "$names" in
-    *chromium-app*)
+# One program's counted launch (after its warm-up) in round $2.
+launch() {
+  measure="python3 $peers/measure.py --out $out/rounds/$2 --runs 1 --warmup 1"
+  case "$1" in
+    sitebox)
+      $measure --name sitebox --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+        --env SITEBOX_TIMELINE=1 \
+        --prepare "$PWD/bench/sitebox-profile.sh {url}" \
+        -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" ;;
+    bare-webkit)
+      $measure --name bare-webkit --fresh-xdg --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+        -- "$out/bare-webkit-program" "{url}" ;;
+    bare-webkit-cpu)
+      $measure --name bare-webkit-cpu --fresh-xdg \
+        --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 --env WEBKIT_SKIA_ENABLE_CPU_RENDERING=1 \
+        -- "$out/bare-webkit-program" "{url}" ;;
+    chromium-app)
       $measure --name chromium-app --fresh-xdg \
         -- chromium --app="{url}" --no-sandbox --disable-gpu --no-first-run \
            --disable-background-networking --disable-component-update --disable-sync \
-           --user-data-dir="{profile}" >/dev/null 2>&1 ;;
-  esac
+           --user-data-dir="{profile}" ;;
+  esac >/dev/null 2>&1
+}
+
+# Each round starts with the next program, so that none always follows the same one.
+rm -rf "$out/rounds"
+order=$names
+round=1
+while [ "$round" -le "$runs" ]; do
+  for name in $order; do
+    launch "$name" "$round"
+  done
+  # shellcheck disable=SC2086 # one word per name
+  set -- $order
+  first=$1
+  shift
+  order="$* $first"
   round=$((round + 1))
 done
 for name in $names; do
