@@ -3,11 +3,11 @@
 # web processes) two seconds later: Sitebox against the engine's floor (the bare one-window,
 # one-web-view program) and Chromium's app mode when installed, on the same page, in the same
 # run. Programs take turns, a warm-up launch and a counted one each per round (7 rounds,
-# medians; each round starts with the next program), so that a busy spell on a shared machine does not fall on one program alone (the
-# first launch in a harness session, with its fresh X server, is slower for every program: the
-# warm-up takes it). Prints the
-# table, the ratios and Sitebox's start-up timeline (milestones from spawn to load, logged by
-# the app under SITEBOX_TIMELINE).
+# medians; each round starts with the next program), so that a busy spell on a shared machine
+# does not fall on one program alone (the first launch in a harness session, with its fresh X
+# server, is slower for every program: the warm-up takes it). Prints the table, the ratios and
+# Sitebox's start-up timeline (milestones from spawn to load, logged by the app under
+# SITEBOX_TIMELINE).
 #   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
 #                                 BUILD_DIR=... measures another build tree (default: build)
 # Needs (Debian 12): gcc, libwebkit2gtk-4.1-dev, xvfb, dbus, optionally chromium; run as root
