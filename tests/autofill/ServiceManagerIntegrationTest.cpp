@@ -36,23 +36,32 @@ Url url(const char* text) {
     return *Url::parse(text);
 }
 
-// Waits for one reply and checks it arrives on the main loop, never inside the request.
-template <class Value>
-struct Reply {
-    std::optional<Value> value;
-    bool onMainThread = false;
-    bool inside = false;
-    auto callback(bool& requesting) {
-        return [this, &requesting](const Value& received) {
-            value = received;
-            onMainThread = MainThread::isMain();
-            inside = requesting;
-        };
+using Password = std::optional<std::string>;
+
+// Makes the request and waits for its one reply, which must come on the main loop, never
+// inside the request.
+template <class Value, class Method, class... Args>
+Value ask(VLServiceManager& manager, Method method, const Args&... args) {
+    struct State {
+        std::optional<Value> value;
+        bool requesting = true, onMainThread = false, inside = false;
+    };
+    auto state = std::make_shared<State>();
+    (manager.*method)(args..., [state](const Value& received) {
+        state->value = received;
+        state->onMainThread = MainThread::isMain();
+        state->inside = state->requesting;
+    });
+    state->requesting = false;
+    if (!waitUntil([&] { return state->value.has_value(); })) {
+        ADD_FAILURE() << "no reply";
+        return Value();
     }
-    bool wait() {
-        return waitUntil([&] { return value.has_value(); });
-    }
-};
+    EXPECT_TRUE(state->onMainThread);
+    EXPECT_FALSE(state->inside);
+    return *state->value;
+}
+using M = VLServiceManager;
 }  // namespace
 
 TEST(VLServiceManager, StartsTheBundlesHelperAndForwardsEveryRequest) {
@@ -68,47 +77,21 @@ TEST(VLServiceManager, StartsTheBundlesHelperAndForwardsEveryRequest) {
     EXPECT_EQ(readFileBytes(HelperServiceFile::path()),
               *HelperServiceFile::contents(bundle + "/Contents/MacOS/CorvaHelper"));
 
-    bool requesting = true;
-    Reply<bool> saved;
-    manager.saveCredentials("pw1", "alice", url("https://mail.example/login"),
-                            saved.callback(requesting));
-    requesting = false;
-    ASSERT_TRUE(saved.wait()) << "no reply";
-    EXPECT_EQ(saved.value, true);
-    EXPECT_TRUE(saved.onMainThread);
-    EXPECT_FALSE(saved.inside);
+    const Url site = url("https://mail.example/");
+    EXPECT_TRUE(
+        ask<bool>(manager, &M::saveCredentials, "pw1", "alice", url("http://mail.example/in")));
+    auto list = ask<std::vector<VLCredentials>>(manager, &M::credentialsSavedFor, site);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].username(), "alice");
+    EXPECT_EQ(list[0].password(), "pw1");
+    EXPECT_EQ(list[0].url(), site);
 
-    Reply<std::vector<VLCredentials>> list;
-    manager.credentialsSavedFor(url("http://mail.example/inbox"), list.callback(requesting));
-    ASSERT_TRUE(list.wait());
-    ASSERT_EQ(list.value->size(), 1u);
-    EXPECT_EQ((*list.value)[0].username(), "alice");
-    EXPECT_EQ((*list.value)[0].password(), "pw1");
-    EXPECT_EQ((*list.value)[0].url(), url("http://mail.example/inbox"));
-
-    Reply<bool> updated;
-    manager.updateCredentials("pw2", "alice", url("https://mail.example/"),
-                              updated.callback(requesting));
-    ASSERT_TRUE(updated.wait());
-    EXPECT_EQ(updated.value, true);
-    Reply<std::optional<std::string>> password;
-    manager.passwordFor("alice", url("https://mail.example/"), password.callback(requesting));
-    ASSERT_TRUE(password.wait());
-    EXPECT_EQ(*password.value, "pw2");
-    Reply<std::optional<std::string>> missing;
-    manager.passwordFor("bob", url("https://mail.example/"), missing.callback(requesting));
-    ASSERT_TRUE(missing.wait());
-    EXPECT_EQ(*missing.value, std::nullopt);
+    EXPECT_TRUE(ask<bool>(manager, &M::updateCredentials, "pw2", "alice", site));
+    EXPECT_EQ(ask<Password>(manager, &M::passwordFor, "alice", site), "pw2");
+    EXPECT_EQ(ask<Password>(manager, &M::passwordFor, "bob", site), std::nullopt);
     // Absent username and URL: the empty password, as for a page without host.
-    Reply<std::optional<std::string>> noSite;
-    manager.passwordFor(std::nullopt, std::nullopt, noSite.callback(requesting));
-    ASSERT_TRUE(noSite.wait());
-    EXPECT_EQ(*noSite.value, "");
-    Reply<bool> notUpdated;
-    manager.updateCredentials(std::nullopt, "carol", url("https://mail.example/"),
-                              notUpdated.callback(requesting));
-    ASSERT_TRUE(notUpdated.wait());
-    EXPECT_EQ(notUpdated.value, false);
+    EXPECT_EQ(ask<Password>(manager, &M::passwordFor, std::nullopt, std::nullopt), "");
+    EXPECT_FALSE(ask<bool>(manager, &M::updateCredentials, std::nullopt, "carol", site));
     EXPECT_FALSE(log.contains("connection cannot be established"));
 }
 
@@ -117,7 +100,8 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     FakeNotificationServer server(bus);
     installBundle(TestHome::bundlePath());
     LogCapture log;
-    std::vector<std::pair<std::string, std::string>> clicked;  // identifier, token
+    using Clicks = std::vector<std::pair<std::string, std::string>>;  // identifier, token
+    Clicks clicked;
     VLServiceManager::setActivationHandler(
         [&](const std::string& identifier, const std::string& token) {
             EXPECT_TRUE(MainThread::isMain());
@@ -125,8 +109,8 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
         });
     VLServiceManager manager;
 
-    VLNotificationInfo info =
-        notification("9C5B94B1-35AD-49BB-B118-8E8FC24ABF80", {action("reply", "Reply")});
+    const std::string uuid = "9C5B94B1-35AD-49BB-B118-8E8FC24ABF80";
+    VLNotificationInfo info = notification(uuid, {action("reply", "Reply")});
     manager.postNotification(info);
     info.setIdentifier("second");
     info.setActions(std::nullopt);
@@ -134,14 +118,12 @@ TEST(VLServiceManager, ANotificationClickBringsTheApplicationForward) {
     ASSERT_TRUE(server.waitForNotifications(2));
     EXPECT_TRUE(waitUntil([&] { return log.count("Notification posted") == 2u; }));
 
-    // The action button, then a click on the other one's body: each brings the app forward.
+    // The action button, then a click on the other one's body: each brings the app forward,
+    // with the server's activation token when it gave one.
     server.invokeAction(server.notifications()[0].id, "action", "token-1");
-    ASSERT_TRUE(waitUntil([&] { return clicked.size() == 1; }));
-    EXPECT_EQ(clicked[0], (std::pair<std::string, std::string>{
-                              "9C5B94B1-35AD-49BB-B118-8E8FC24ABF80", "token-1"}))
-        << "the server's activation token reaches the window presenter";
     server.invokeAction(server.notifications()[1].id, "default");
     ASSERT_TRUE(waitUntil([&] { return clicked.size() == 2; }));
+    EXPECT_EQ(clicked, (Clicks{{uuid, "token-1"}, {"second", ""}}));
 
     // Another program on the bus cannot do the same.
     GObjectPtr<GDBusConnection> stranger = bus.connect();
@@ -173,14 +155,15 @@ TEST(VLServiceManager, AMissingHelperIsLoggedOnceAndNothingIsSentAgain) {
     installBundle(TestHome::path() + "/Empty.app", false);
     LogCapture log;
     VLServiceManager manager;
+    const Url site = url("https://mail.example/");
     int callbacks = 0;
-    manager.saveCredentials("pw", "alice", url("https://mail.example/"),
-                            [&](bool) { ++callbacks; });
+    auto count = [&](const auto&) { ++callbacks; };
+    manager.saveCredentials("pw", "alice", site, count);
     ASSERT_TRUE(waitUntil([&] { return log.contains("connection cannot be established"); }));
     EXPECT_FALSE(manager.isConnected());
-    manager.credentialsSavedFor(url("https://mail.example/"), [&](const auto&) { ++callbacks; });
+    manager.credentialsSavedFor(site, count);
     manager.postNotification(VLNotificationInfo());
-    manager.passwordFor("alice", url("https://mail.example/"), [&](const auto&) { ++callbacks; });
+    manager.passwordFor("alice", site, count);
     drainMainContext();
     EXPECT_EQ(callbacks, 0);
     EXPECT_EQ(log.count("connection cannot be established"), 1u);
@@ -195,22 +178,15 @@ TEST(VLServiceManager, AKilledHelperIsReplacedOnTheNextRequest) {
     VLServiceManager manager;
     GObjectPtr<GDBusConnection> observer = bus.connect();
 
-    bool requesting = false;
-    Reply<bool> first;
-    manager.saveCredentials("pw", "alice", url("https://mail.example/"),
-                            first.callback(requesting));
-    ASSERT_TRUE(first.wait());
-    EXPECT_EQ(first.value, true);
+    EXPECT_TRUE(
+        ask<bool>(manager, &M::saveCredentials, "pw", "alice", url("https://mail.example/")));
     pid_t helper = bus.ownerPid(observer.get(), CorvaInterfaces::kBusName);
     ASSERT_GT(helper, 0);
     ASSERT_EQ(kill(helper, SIGKILL), 0);
     ASSERT_TRUE(
         waitUntil([&] { return log.contains("connection used to work but suddenly terminated"); }));
 
-    Reply<std::optional<std::string>> second;
-    manager.passwordFor("alice", url("https://mail.example/"), second.callback(requesting));
-    ASSERT_TRUE(second.wait());
-    EXPECT_EQ(*second.value, "pw");
+    EXPECT_EQ(ask<Password>(manager, &M::passwordFor, "alice", url("https://mail.example/")), "pw");
     pid_t replacement = bus.ownerPid(observer.get(), CorvaInterfaces::kBusName);
     EXPECT_GT(replacement, 0);
     EXPECT_NE(replacement, helper);
@@ -233,9 +209,5 @@ TEST(VLServiceManager, AServiceFileOfAnotherBundleIsReplacedBeforeTheFirstReques
     installBundle(TestHome::bundlePath());
     LogCapture log;
     VLServiceManager manager;
-    bool requesting = false;
-    Reply<std::optional<std::string>> answer;
-    manager.passwordFor("alice", std::nullopt, answer.callback(requesting));
-    ASSERT_TRUE(answer.wait());
-    EXPECT_EQ(*answer.value, "");
+    EXPECT_EQ(ask<Password>(manager, &M::passwordFor, "alice", std::nullopt), "");
 }

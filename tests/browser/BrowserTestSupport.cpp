@@ -42,27 +42,19 @@ LocalHttpServer& PageHost::server() {
     return *server;
 }
 
-FakeWorkspace& PageHost::workspace() {
-    static FakeWorkspace* workspace = [] {
-        auto fake = std::make_unique<FakeWorkspace>();
-        FakeWorkspace* raw = fake.get();
-        Workspace::setShared(std::move(fake));
-        return raw;
+template <class Fake, class Service>
+Fake& installShared() {
+    static Fake* raw = [] {
+        auto fake = std::make_unique<Fake>();
+        Fake* kept = fake.get();
+        Service::setShared(std::move(fake));
+        return kept;
     }();
-    return *workspace;
+    return *raw;
 }
 
-FakeSavePanel& PageHost::savePanel() {
-    static FakeSavePanel* panel = [] {
-        auto fake = std::make_unique<FakeSavePanel>();
-        FakeSavePanel* raw = fake.get();
-        SavePanel::setShared(std::move(fake));
-        return raw;
-    }();
-    return *panel;
-}
-
-void routeEngineThrough(LocalHttpServer& server) {
+// Sends every http:// request of the engine to the server, whatever its host (but localhost).
+static void routeEngineThrough(LocalHttpServer& server) {
     const std::string proxy = "http://127.0.0.1:" + std::to_string(server.port());
     // localhost stays direct, so tests can meet a real refused connection there.
     const char* direct[] = {"localhost", nullptr};
@@ -70,6 +62,14 @@ void routeEngineThrough(LocalHttpServer& server) {
     webkit_website_data_manager_set_network_proxy_settings(
         VLWebEngine::shared().dataManager(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM, settings);
     webkit_network_proxy_settings_free(settings);
+}
+
+FakeWorkspace& PageHost::workspace() {
+    return installShared<FakeWorkspace, Workspace>();
+}
+
+FakeSavePanel& PageHost::savePanel() {
+    return installShared<FakeSavePanel, SavePanel>();
 }
 
 void prepareBrowserTest() {

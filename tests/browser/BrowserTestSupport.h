@@ -55,8 +55,7 @@ class TestItem : public VLTabItem {
   public:
     std::string label() const override { return label_; }
     void setLabel(const std::string& label) override { label_ = label; }
-    void setIcon(GdkPixbuf* icon) override { hasIcon = icon != nullptr; }
-    bool hasIcon = false;
+    void setIcon(GdkPixbuf*) override {}
 
   private:
     std::string label_ = kNewTabLabel;
@@ -120,9 +119,6 @@ class PageHost {
 
 // Makes the test bundle, fake desktop services and the server-as-proxy ready for pages.
 void prepareBrowserTest();
-
-// Sends every http:// request of the engine to the server, whatever its host (but localhost).
-void routeEngineThrough(LocalHttpServer& server);
 
 // Serves at `path` a page with this body and title.
 void servePage(const std::string& path, const std::string& body, const std::string& title = "T");

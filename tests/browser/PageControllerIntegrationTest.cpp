@@ -9,13 +9,11 @@
 #include "FileGuards.h"
 #include "LogCapture.h"
 #include "TestHome.h"
-#include "XInput.h"
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebManager.h"
 #include "browser/WelcomePage.h"
 #include "downloads/VLDownloadQueue.h"
 #include "rules/VLScriptsManager.h"
-#include "rules/VLWhiteListManager.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -34,55 +32,45 @@ void click(PageHost& host, const std::string& id) {
 
 }  // namespace
 
-TEST(PageControllerIT, AllowedLinksStayAndRefusedLinksGoToTheDefaultBrowser) {
-    servePage("/start",
-              "<a id=in href='http://allowed.test/next'>in</a>"
-              "<a id=out href='http://elsewhere.test/page'>out</a>");
-    servePage("/next", "<a id=out href='http://elsewhere.test/page'>out</a>");
-    servePage("/page", "x");
-    allowOnly({"*allowed.test*"});
-    PageHost host;
-    ASSERT_TRUE(host.load("http://allowed.test/start"));
-
-    click(host, "in");
-    ASSERT_TRUE(host.waitForLoad("/next"));
-    EXPECT_TRUE(PageHost::workspace().opened.empty());
-
-    click(host, "out");
-    ASSERT_TRUE(waitUntil([] { return !PageHost::workspace().opened.empty(); }));
-    EXPECT_EQ(PageHost::workspace().opened.back().url, "http://elsewhere.test/page");
-    EXPECT_FALSE(PageHost::workspace().opened.back().inBackground);
-    drainMainContext();
-    EXPECT_EQ(host.page().webview().url(), "http://allowed.test/next") << "the link stays out";
-    EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
-}
-
-TEST(PageControllerIT, RefusedClicksNeverReachTheOtherHostAndTheAddressStays) {
+TEST(PageControllerIT, RefusedClicksGoToTheDefaultBrowserAndNeverReachTheOtherHost) {
     servePage("/start",
               "<p><a id=out href='http://elsewhere.test/page?once=1'>out</a></p>"
               "<p><a id=blank target=_blank href='http://elsewhere.test/blank'>blank</a></p>"
               "<form method=post action='http://elsewhere.test/form'><input name=q value=s>"
-              "<button id=send>send</button></form>");
+              "<button id=send>send</button></form>"
+              "<a id=in href='http://allowed.test/next'>in</a>");
+    servePage("/next", "n");
     serveRedirect("/go", "http://redirected.test/r");
     allowOnly({"*allowed.test*"});
     PageHost host;
     ASSERT_TRUE(host.load("http://allowed.test/start"));
     auto& opened = PageHost::workspace().opened;
+    std::vector<std::string> urls;
     for (const char* id : {"out", "blank", "send"}) {
         clickElement(host, id, 1);
         ASSERT_TRUE(waitUntil([&] { return opened.size() == 1; })) << id;
+        EXPECT_FALSE(opened[0].inBackground) << id;
+        urls.push_back(opened[0].url);
         opened.clear();
     }
+    EXPECT_EQ(urls, (std::vector<std::string>{"http://elsewhere.test/page?once=1",
+                                              "http://elsewhere.test/blank",
+                                              "http://elsewhere.test/form"}));
     host.evaluate("0");  // a round trip through the web process: any request would be out now
     EXPECT_EQ(requestsToHost("elsewhere.test"), 0u) << "nothing left the app for that host";
     EXPECT_TRUE(host.delegate.newPages.empty());
-    EXPECT_EQ(host.page().webview().url(), "http://allowed.test/start");
+    EXPECT_EQ(host.page().webview().url(), "http://allowed.test/start") << "the links stay out";
+    EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
+
+    click(host, "in");
+    ASSERT_TRUE(host.waitForLoad("/next"));
+    EXPECT_TRUE(opened.empty()) << "an allowed link stays";
 
     // A redirect is judged at its response; the address goes back to the page that stays.
     host.page().loadRequest("http://allowed.test/go");
     ASSERT_TRUE(waitUntil([&] { return opened.size() == 1; }));
     ASSERT_TRUE(waitUntil([&] { return !host.delegate.kept.empty(); }));
-    EXPECT_EQ(host.delegate.kept.back(), "http://allowed.test/start");
+    EXPECT_EQ(host.delegate.kept.back(), "http://allowed.test/next");
 }
 
 TEST(PageControllerIT, RedirectIsJudgedByWhereItStartedWithinTheRootDomain) {
@@ -181,11 +169,6 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     EXPECT_EQ(PageHost::savePanel().asked.back().name, "manual.pdf");
     EXPECT_EQ(PageHost::savePanel().asked.back().folder,
               VLSettingsManager::sharedManager().pathToDownloadsFolder());
-    // A text attachment of the main frame is saved, not shown.
-    serveFile("/export", "text/csv", "x,y\n", "export.csv");
-    host.page().loadRequest(PageHost::server().url("/export"));
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(folder + "/export.csv"); }));
-    EXPECT_EQ(readFileBytes(folder + "/export.csv"), "x,y\n");
 
     host.page().webview().setNeedToDownload(true);
     host.page().loadRequest(PageHost::server().url("/article"));
@@ -193,15 +176,11 @@ TEST(PageControllerIT, ResponsesAreSavedByDispositionTypeAndFlag) {
     EXPECT_FALSE(host.page().webview().needToDownload()) << "the flag is spent";
     EXPECT_NE(readFileBytes(folder + "/article.html").find("article text"), std::string::npos);
 
-    // The same page without the flag is shown.
-    ASSERT_TRUE(host.load("http://site.test/article"));
-    EXPECT_EQ(host.page().webview().url(), "http://site.test/article");
-
     // Cancelling the dialog queues nothing.
     PageHost::savePanel().answerFolder.reset();
     size_t queued = VLWebManager::sharedManager().downloadQueue().operationsArray().size();
     host.page().loadRequest(PageHost::server().url("/manual.pdf"));
-    ASSERT_TRUE(waitUntil([&] { return PageHost::savePanel().asked.size() == 5; }));
+    ASSERT_TRUE(waitUntil([&] { return PageHost::savePanel().asked.size() == 4; }));
     drainMainContext();
     EXPECT_EQ(VLWebManager::sharedManager().downloadQueue().operationsArray().size(), queued);
 }
@@ -257,7 +236,7 @@ TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
     EXPECT_EQ(host.evaluate("typeof wkWebview_getLink"), "function");
 }
 
-TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
+TEST(PageControllerIT, TypedTextBecomesASearchAndEventsReachTheTab) {
     PageHost::server().serve("/titled", "<title>Hello page</title>hi", "text/html");
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/titled"));
@@ -273,9 +252,6 @@ TEST(PageControllerIT, TypedTextBecomesSearchOrHttpsAndEventsReachTheTab) {
         return !host.delegate.began.empty() &&
                host.delegate.began.back() == "https://search.brave.com/search?q=two%20words";
     }));
-    host.page().openUrl("example.test/path");
-    EXPECT_TRUE(
-        waitUntil([&] { return host.delegate.began.back() == "https://example.test/path"; }));
 }
 
 namespace {
@@ -386,31 +362,24 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
     host.page().webview().highlightAllOccurencesOfString("apple", [&](long n) { count = n; });
     ASSERT_TRUE(waitUntil([&] { return count >= 0; }));
     EXPECT_EQ(count, 3) << "case-insensitive, script text not counted";
-    host.page().webview().scrollTo(2);
     EXPECT_EQ(host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length"), 3);
-    host.page().webview().removeAllHighlights();
-    EXPECT_TRUE(waitUntil([&] {
-        return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
-    }));
-    EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
-    // The find bar over the same functions.
+    // The find bar over the same functions; done takes every highlight off again.
     VLFindBar& bar = host.page().searchBar();
     host.page().biginSearch();
     EXPECT_TRUE(bar.findTextMode());
     EXPECT_TRUE(bar.get_visible());
-    bar.searchField().set_text("apple");
-    ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "3 match"; }));
-    EXPECT_TRUE(bar.searchNext().get_sensitive());
-    bar.searchNextAction();
-    EXPECT_EQ(bar.steps().index(), 0);
     bar.searchField().set_text("pear");
     ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "Not Found"; }));
     EXPECT_FALSE(bar.searchNext().get_sensitive());
+    bar.searchField().set_text("apple");
+    ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "3 match"; }));
+    EXPECT_TRUE(bar.searchNext().get_sensitive());
     bar.searchDoneAction();
     EXPECT_FALSE(bar.get_visible());
     EXPECT_TRUE(waitUntil([&] {
         return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
     }));
+    EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
 
     // The page's notification bridge posts [title, options]; oversized messages are dropped.
     LogCapture log;
@@ -453,26 +422,21 @@ TEST(PageControllerIT, DownloadsTheEngineStartsGoThroughTheSaveDialog) {
     // Served directly, so the queue reaches the same server as the page.
     ASSERT_TRUE(host.load(PageHost::server().url("/links")));
     auto saved = [&](const std::string& name) {
-        return waitUntil([&] {
-            return std::filesystem::exists(folder + "/" + name) &&
-                   !readFileBytes(folder + "/" + name).empty();
-        });
+        const std::string path = folder + "/" + name;
+        waitUntil([&] { return std::filesystem::exists(path) && !readFileBytes(path).empty(); });
+        return readFileBytes(path);
     };
     // What only the engine holds, the engine saves where the user chose.
     click(host, "data");
-    ASSERT_TRUE(saved("note.txt"));
-    EXPECT_EQ(readFileBytes(folder + "/note.txt"), "hello note");
+    EXPECT_EQ(saved("note.txt"), "hello note");
     click(host, "blob");
-    ASSERT_TRUE(saved("blob.txt"));
-    EXPECT_EQ(readFileBytes(folder + "/blob.txt"), "blob body");
+    EXPECT_EQ(saved("blob.txt"), "blob body");
     host.evaluate("document.getElementById('f').submit(); 0");
-    ASSERT_TRUE(saved("posted.csv"));
-    EXPECT_EQ(readFileBytes(folder + "/posted.csv"), "posted:q=1");
+    EXPECT_EQ(saved("posted.csv"), "posted:q=1");
     EXPECT_EQ(PageHost::server().requestCount("/export"), 1u) << "a post is never sent twice";
     // What can be fetched again goes to the download queue like every download.
     click(host, "get");
-    ASSERT_TRUE(saved("got.txt"));
-    EXPECT_EQ(readFileBytes(folder + "/got.txt"), "fetched again");
+    EXPECT_EQ(saved("got.txt"), "fetched again");
 
     std::vector<std::string> names;
     for (const auto& asked : PageHost::savePanel().asked) {

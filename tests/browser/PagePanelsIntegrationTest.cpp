@@ -1,16 +1,12 @@
 // What a page asks of the app in the user's name: new windows and sign-in pop-ups, closing,
 // authentication, certificates, script dialogs, find and zoom.
 #include <gtest/gtest.h>
-#include <gtkmm/button.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/messagedialog.h>
 
 #include "BrowserTestSupport.h"
-#include "XInput.h"
 #include "browser/VLAuthenticationSheet.h"
 #include "browser/VLPopupWindow.h"
-#include "browser/ZoomSteps.h"
-#include "rules/VLWhiteListManager.h"
 #include "stores/VLSettingsManager.h"
 #include "stores/VLWebPageZoomManager.h"
 
@@ -137,11 +133,7 @@ TEST(PagePanelsIT, ScriptDialogsAreAnswered) {
     };
     answer("hello", 0);
     answer("sure?", 0);
-    ASSERT_TRUE(waitUntil([] {
-        Gtk::MessageDialog* dialog = shownDialog();
-        return dialog && dialog->property_secondary_text().get_value() == "name?";
-    }));
-    shownDialog()->response(0);
+    answer("name?", 0);
     EXPECT_TRUE(titleIs(host, "true:ann")) << "OK keeps the default text";
 }
 

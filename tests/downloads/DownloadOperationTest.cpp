@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <memory>
 #include <set>
@@ -118,9 +117,6 @@ TEST_F(DownloadOperationIT, KnownLengthFileAppearsWholeBeforeCompletionAndIsWrit
     }
     EXPECT_EQ(delegate->finished, 1);
     EXPECT_EQ(finishedCount_, 1);
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 TEST_F(DownloadOperationIT, UnknownLengthReportsNegativeProgressAndAppearsOnlyAtTheEnd) {
@@ -241,6 +237,7 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
         bodies[i]->push("body " + std::to_string(i));
         bodies[i]->end();
         ASSERT_TRUE(waitFinished(operations[i]));
+        EXPECT_EQ(readFileBytes(operations[i]->path()), "body " + std::to_string(i));
         if (i < 2) {
             ASSERT_TRUE(waitUntil([&] { return server_.requests().size() == 4u + i; }));
             EXPECT_EQ(server_.requests().back().path, "/slow" + std::to_string(3 + i));
@@ -248,9 +245,6 @@ TEST_F(DownloadOperationIT, FiveQueuedTransfersNeverRunMoreThanThreeAtOnce) {
     }
     EXPECT_EQ(server_.peakOpenResponses(), 3u);
     EXPECT_EQ(server_.requests().size(), 5u);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(readFileBytes(operations[i]->path()), "body " + std::to_string(i));
-    }
     EXPECT_TRUE(operations[5]->isCanceled());
     EXPECT_FALSE(Files::exists(operations[5]->path()));
     EXPECT_EQ(queue_.operationsArray(), operations);
@@ -353,9 +347,7 @@ TEST_F(DownloadOperationIT, HttpErrorFullDiskOrUnwritableFolderEndWithNothingPar
     if (!guard.active()) {
         GTEST_SKIP() << "this file system cannot refuse writes";
     }
-    auto refused = std::make_shared<VLDownloadOperation>();
-    refused->setPath(locked + "/big.bin");
-    refused->setUrl(server_.url("/big.bin"));
+    auto refused = download("/big.bin", "locked/big.bin");
     queue_.addDownloadOperation(refused);
     ASSERT_TRUE(waitFinished(refused));
     EXPECT_EQ(countFilesIn(locked), 0u);

@@ -4,6 +4,8 @@
 #include <gtkmm/progressbar.h>
 #include <gtkmm/window.h>
 
+#include <tuple>
+
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
 #include "TestHome.h"
@@ -27,16 +29,8 @@ struct RecordingWorkspace : Workspace {
     void openUrlWith(const std::string&, const Application&) override {}
 };
 
-struct Look {
-    std::string status;
-    bool progress, cancel, show, bytes;
-    bool operator==(const Look&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Look& look) {
-    return out << "\"" << look.status << "\" progress " << look.progress << " cancel "
-               << look.cancel << " show " << look.show << " bytes " << look.bytes;
-}
+// The status text, then whether the progress bar, cancel, show and byte count are visible.
+using Look = std::tuple<std::string, bool, bool, bool, bool>;
 
 Look lookOf(VLDownloadCell& cell) {
     Gtk::Widget& row = cell.view();
@@ -122,7 +116,7 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
 
     running.push(std::string(1024, 'r'));
     running.end();
-    ASSERT_TRUE(waitUntil([&] { return lookOf(list.cellAt(1)).status == "Downloaded"; }));
+    ASSERT_TRUE(waitUntil([&] { return std::get<0>(lookOf(list.cellAt(1))) == "Downloaded"; }));
     EXPECT_TRUE(waitUntil([&] { return !button->progressBar().get_visible(); }))
         << "nothing runs any more";
     Workspace::setShared(nullptr);

@@ -126,9 +126,9 @@ TEST(FilterListConverter, OptionsBecomeTriggersAndWhatCannotBeSaidIsCounted) {
     EXPECT_EQ(trigger("ad\\.js")["if-domain"], json({"*a.com", "*b.com"}));
     const json pixel = trigger("pixel");
     EXPECT_EQ(pixel["load-type"], json({"first-party"}));
-    EXPECT_EQ(std::count(pixel["resource-type"].begin(), pixel["resource-type"].end(), "image"), 0);
-    EXPECT_EQ(std::count(pixel["resource-type"].begin(), pixel["resource-type"].end(), "document"),
-              0);
+    const json& types = pixel["resource-type"];
+    EXPECT_EQ(std::count(types.begin(), types.end(), "image"), 0);
+    EXPECT_EQ(std::count(types.begin(), types.end(), "document"), 0);
     EXPECT_EQ(trigger("frames")["resource-type"], json({"document"}));
     EXPECT_EQ(trigger("frames")["load-context"], json({"child-frame"}));
     EXPECT_EQ(trigger("x\\.json")["resource-type"], json({"fetch", "style-sheet"}));
@@ -148,13 +148,11 @@ TEST(FilterListConverter, OptionsBecomeTriggersAndWhatCannotBeSaidIsCounted) {
     for (const char* left : {"csp", "redir", "pop", "mixed", "entity", "gone"}) {
         EXPECT_EQ(find(left, "block"), -1) << left;
     }
-    EXPECT_EQ(skippedFor(c, "$csp"), 1u);
-    EXPECT_EQ(skippedFor(c, "$redirect"), 1u);
-    EXPECT_EQ(skippedFor(c, "$popup"), 1u);
-    EXPECT_EQ(skippedFor(c, "mixed domains"), 1u);
-    EXPECT_EQ(skippedFor(c, "entity domain"), 1u);
+    for (const char* reason :
+         {"$csp", "$redirect", "$popup", "mixed domains", "entity domain", "unsupported regex"}) {
+        EXPECT_EQ(skippedFor(c, reason), 1u) << reason;
+    }
     EXPECT_EQ(skippedFor(c, "$badfilter") + skippedFor(c, "cancelled by $badfilter"), 2u);
-    EXPECT_EQ(skippedFor(c, "unsupported regex"), 1u);
     size_t skipped = 0;
     for (const auto& [reason, count] : c.report.skipped) {
         skipped += count;
@@ -211,13 +209,10 @@ TEST(FilterListConverter, ElementHidingWithDomainsAndExceptions) {
     // "$generichide" sits between generic and site hiding, so it turns off only the former.
     EXPECT_LT(lastGeneric, genericException);
     EXPECT_LT(genericException, firstSite);
-    EXPECT_EQ(skippedFor(c, "turned off by #@#"), 1u);
-    EXPECT_EQ(skippedFor(c, "mixed domains"), 1u);
-    EXPECT_EQ(skippedFor(c, "entity domain"), 1u);
-    EXPECT_EQ(skippedFor(c, "#?# filter"), 1u);
-    EXPECT_EQ(skippedFor(c, "#$# filter"), 1u);
-    EXPECT_EQ(skippedFor(c, "scriptlet"), 1u);
-    EXPECT_EQ(skippedFor(c, "procedural selector"), 1u);
+    for (const char* reason : {"turned off by #@#", "mixed domains", "entity domain", "#?# filter",
+                               "#$# filter", "scriptlet", "procedural selector"}) {
+        EXPECT_EQ(skippedFor(c, reason), 1u) << reason;
+    }
 }
 
 TEST(FilterListConverter, LongListsAreCutAndEveryPartKeepsTheExceptions) {

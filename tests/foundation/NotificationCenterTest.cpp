@@ -37,14 +37,12 @@ TEST(NotificationCenter, ObserverEndsWithItsOwnerEvenDuringAPost) {
     center.post("zoomin");
     EXPECT_EQ(first, 1);
 
-    // A handler that removes another observer while the post runs: the removed one is skipped.
-    later = center.addObserver("stop", [&](const Notification&) { ++second; });
-    auto remover = center.addObserver("stop", [&](const Notification&) {});
+    // A handler that removes a later observer while the post runs: the removed one is skipped.
     auto killer = center.addObserver("stop", [&](const Notification&) { later.reset(); });
+    later = center.addObserver("stop", [&](const Notification&) { ++second; });
     center.post("stop");
-    center.post("stop");
-    EXPECT_LE(second, 1);
-    EXPECT_EQ(center.observerCount(), 2u);
+    EXPECT_EQ(second, 0);
+    EXPECT_EQ(center.observerCount(), 1u);
 
     // Moving a token keeps the observation alive.
     int moved = 0;

@@ -164,9 +164,9 @@ TEST(OperationQueueTest, HostileUseIsLoggedAndDestructionCancelsWhatIsLeft) {
     std::vector<std::shared_ptr<GatedOperation>> operations;
     {
         OperationQueue queue;
+        queue.setMaxConcurrentOperationCount(2);
         queue.setMaxConcurrentOperationCount(0);
         EXPECT_TRUE(log.contains("ignoring a maximum of 0"));
-        queue.setMaxConcurrentOperationCount(2);
         EXPECT_EQ(queue.maxConcurrentOperationCount(), 2);
 
         queue.addOperation(nullptr);

@@ -14,7 +14,6 @@ TEST(UserDefaults, BoolWithDefaultAndPersistence) {
         defaults.setBool("DockBadge", false);
         defaults.setBool("UserNotifications", true);
         defaults.setString("lastUserAnget", "Firefox-Mac");
-        EXPECT_FALSE(defaults.boolForKey("DockBadge", true));
     }
     UserDefaults again(path);
     EXPECT_FALSE(again.boolForKey("DockBadge", true));
@@ -26,16 +25,12 @@ TEST(UserDefaults, BoolWithDefaultAndPersistence) {
 
 TEST(UserDefaults, BooleanReadingOfStoredValues) {
     using J = nlohmann::json;
-    EXPECT_TRUE(UserDefaults::boolValue(J(1)));
-    EXPECT_TRUE(UserDefaults::boolValue(J(0.5)));
-    EXPECT_FALSE(UserDefaults::boolValue(J(0)));
-    EXPECT_TRUE(UserDefaults::boolValue(J("YES")));
-    EXPECT_TRUE(UserDefaults::boolValue(J("  true")));
-    EXPECT_TRUE(UserDefaults::boolValue(J("007")));
-    EXPECT_FALSE(UserDefaults::boolValue(J("no")));
-    EXPECT_FALSE(UserDefaults::boolValue(J("")));
-    EXPECT_FALSE(UserDefaults::boolValue(J::array({1})));
-    EXPECT_FALSE(UserDefaults::boolValue(J::object()));
+    for (const J& yes : {J(1), J(0.5), J("YES"), J("  true"), J("007")}) {
+        EXPECT_TRUE(UserDefaults::boolValue(yes)) << yes;
+    }
+    for (const J& no : {J(0), J("no"), J(""), J::array({1}), J::object()}) {
+        EXPECT_FALSE(UserDefaults::boolValue(no)) << no;
+    }
 
     // A value of another kind is still "present": the default does not apply.
     UserDefaults defaults(TestHome::configHome() + "/x/defaults.json");

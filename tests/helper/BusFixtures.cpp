@@ -257,15 +257,12 @@ const char* const kNotificationsPath = "/org/freedesktop/Notifications";
 const char* const kNotificationsXml = R"xml(<node>
   <interface name="org.freedesktop.Notifications">
     <method name="GetCapabilities"><arg type="as" direction="out"/></method>
-    <method name="Notify">
-      <arg type="s" direction="in"/><arg type="u" direction="in"/><arg type="s" direction="in"/>
-      <arg type="s" direction="in"/><arg type="s" direction="in"/><arg type="as" direction="in"/>
-      <arg type="a{sv}" direction="in"/><arg type="i" direction="in"/><arg type="u" direction="out"/>
-    </method>
-    <method name="CloseNotification"><arg type="u" direction="in"/></method>
-    <method name="GetServerInformation">
-      <arg type="s" direction="out"/><arg type="s" direction="out"/>
-      <arg type="s" direction="out"/><arg type="s" direction="out"/>
+    <method name="Notify"><arg type="s"/><arg type="u"/><arg type="s"/><arg type="s"/>
+      <arg type="s"/><arg type="as"/><arg type="a{sv}"/><arg type="i"/>
+      <arg type="u" direction="out"/></method>
+    <method name="CloseNotification"><arg type="u"/></method>
+    <method name="GetServerInformation"><arg type="s" direction="out"/>
+      <arg type="s" direction="out"/><arg type="s" direction="out"/><arg type="s" direction="out"/>
     </method>
     <signal name="NotificationClosed"><arg type="u"/><arg type="u"/></signal>
     <signal name="ActionInvoked"><arg type="u"/><arg type="s"/></signal>
@@ -318,13 +315,9 @@ void FakeNotificationServer::methodCall(GDBusConnection*, const gchar* sender, c
         GVariantIter* actions = nullptr;
         g_variant_get(parameters, "(&su&s&s&sas@a{sv}i)", &appName, &replaces, &icon, &summary,
                       &body, &actions, nullptr, nullptr);
-        Notification notification{
-            replaces ? replaces : static_cast<std::uint32_t>(self->notifications_.size() + 1),
-            sender,
-            appName,
-            summary,
-            body,
-            {}};
+        std::uint32_t id =
+            replaces ? replaces : static_cast<std::uint32_t>(self->notifications_.size() + 1);
+        Notification notification{id, sender, appName, summary, body, {}};
         for (const char* action = nullptr; g_variant_iter_next(actions, "&s", &action);) {
             notification.actions.emplace_back(action);
         }

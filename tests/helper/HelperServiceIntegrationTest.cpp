@@ -51,22 +51,24 @@ std::optional<std::string> password(GDBusConnection* c, const std::string& usern
     return WireValue::decodeOptionalString(value.get(), "reply");
 }
 
+using Logins = std::vector<std::pair<std::string, std::string>>;
+
 // (username, password) of each login saved for the URL, which each must carry.
-std::vector<std::pair<std::string, std::string>> logins(GDBusConnection* c,
-                                                        const std::string& url) {
+Logins logins(GDBusConnection* c, const std::string& url) {
     CallResult result = helperCall(c, "credentialsSavedFor", g_variant_new("((s))", url.c_str()));
-    EXPECT_TRUE(result.ok()) << result.errorName;
-    std::vector<std::pair<std::string, std::string>> found;
-    if (result.ok()) {
-        VariantRef array = VariantRef::adopt(g_variant_get_child_value(result.reply.get(), 0));
-        auto decoded = RecordCoding::decodeArray<VLCredentials>(array.get(), 100, nullptr);
-        EXPECT_TRUE(decoded);
-        for (const VLCredentials& login : decoded.value_or(std::vector<VLCredentials>{})) {
-            EXPECT_EQ(login.url(), Url::parse(url));
-            found.emplace_back(login.username().value_or(""), login.password().value_or(""));
-        }
+    if (!result.ok()) {
+        ADD_FAILURE() << result.errorName;
+        return {};
     }
-    std::sort(found.begin(), found.end());
+    VariantRef array = VariantRef::adopt(g_variant_get_child_value(result.reply.get(), 0));
+    auto decoded = RecordCoding::decodeArray<VLCredentials>(array.get(), 100, nullptr);
+    EXPECT_TRUE(decoded);
+    Logins found;
+    for (const VLCredentials& login : decoded.value_or(std::vector<VLCredentials>{})) {
+        EXPECT_EQ(login.url(), Url::parse(url));
+        found.emplace_back(login.username().value_or(""), login.password().value_or(""));
+    }
+    std::ranges::sort(found);
     return found;
 }
 
@@ -85,8 +87,6 @@ CallResult post(GDBusConnection* c, const char* recordText) {
 bool closeRequested(const FakeNotificationServer& server, std::uint32_t id) {
     return std::ranges::count(server.closeRequests(), id) > 0;
 }
-
-using Logins = std::vector<std::pair<std::string, std::string>>;
 }  // namespace
 
 TEST(HelperService, KeepsLoginsInTheKeyringAndALockedOneFailsWhenNoUnlockIsGiven) {
@@ -99,31 +99,19 @@ TEST(HelperService, KeepsLoginsInTheKeyringAndALockedOneFailsWhenNoUnlockIsGiven
 
     EXPECT_EQ(store(c, "saveCredentials", "pw1", "alice", site + "login"), true);
     EXPECT_EQ(store(c, "saveCredentials", "pwb", "bob", "http://site.example/"), true);
-    EXPECT_EQ(logins(c, site + "any?page=2"), (Logins{{"alice", "pw1"}, {"bob", "pwb"}}));
     // http and https are one site; saving again replaces.
-    EXPECT_EQ(password(c, "alice", "http://site.example/"), "pw1");
     EXPECT_EQ(store(c, "saveCredentials", "pw2", "alice", "http://site.example/other"), true);
-    EXPECT_EQ(logins(c, site), (Logins{{"alice", "pw2"}, {"bob", "pwb"}}));
-
-    EXPECT_EQ(store(c, "updateCredentials", "pw3", "carol", site), false);
+    EXPECT_EQ(logins(c, site + "any?page=2"), (Logins{{"alice", "pw2"}, {"bob", "pwb"}}));
     EXPECT_EQ(store(c, "updateCredentials", "pw3", "alice", site), true);
-    EXPECT_EQ(password(c, "alice", site), "pw3");
+    EXPECT_EQ(password(c, "alice", "http://site.example/"), "pw3");
     EXPECT_EQ(password(c, "nobody", site), kAbsent);
-    EXPECT_TRUE(logins(c, "https://other.example/").empty());
-
-    // No host, and no URL at all: YES, the empty password, an empty list; nothing stored.
-    for (const char* noSite : {"file:///tmp/page.html", ""}) {
-        EXPECT_EQ(store(c, "saveCredentials", "x", "alice", noSite), true);
-        EXPECT_EQ(store(c, "updateCredentials", "x", "alice", noSite), true);
-        EXPECT_EQ(password(c, "alice", noSite), "");
-        EXPECT_TRUE(logins(c, noSite).empty());
-    }
+    // No URL at all: YES, the empty password; nothing stored.
+    EXPECT_EQ(store(c, "saveCredentials", "x", "alice", ""), true);
+    EXPECT_EQ(password(c, "alice", ""), "");
     EXPECT_EQ(password(c, "alice", site), "pw3");
 
     ASSERT_TRUE(keyring.lockDefaultKeyring());
-    EXPECT_EQ(store(c, "saveCredentials", "new", "alice", site), false);
     EXPECT_EQ(store(c, "saveCredentials", "new", "carol", site), false);
-    EXPECT_EQ(store(c, "updateCredentials", "new", "alice", site), false);
     EXPECT_EQ(password(c, "alice", site), kAbsent);
     EXPECT_TRUE(logins(c, site).empty());
     EXPECT_EQ(helper.countLines("the keyring is locked"), 1) << helper.log();

@@ -162,7 +162,6 @@ TEST(KeychainManager, MissingItemsAndStoreFailures) {
     EXPECT_TRUE(keychain.credentialsExistsFor("nobody", site));
     EXPECT_FALSE(keychain.saveCredentials("new", "alice", site, &error));
     EXPECT_EQ(error, KeychainError::unhandledError(errSecInteractionNotAllowed));
-    EXPECT_EQ(error.status(), -25308);
     EXPECT_EQ(keychain.passwordFor("alice", site, &error), std::nullopt);
     EXPECT_EQ(error, KeychainError::unhandledError(errSecInteractionNotAllowed));
     EXPECT_EQ(keychain.credentialsWithSavedFor(site, &error), std::nullopt);
@@ -177,15 +176,14 @@ TEST(KeychainManager, MissingItemsAndStoreFailures) {
 TEST(KeychainManager, PasswordDataThatIsNotTextIsUnexpected) {
     InMemoryKeychainStore store;
     KeychainManager keychain(store);
-    KeychainAttributes site = withAttributes({{"protocol", "https"}, {"server", "site.example"}});
+    const KeychainAttributes site{{"protocol", "https"}, {"server", "site.example"}};
     auto account = [&](const std::string& name) {
-        KeychainAttributes attributes = site;
-        attributes["account"] = name;
-        return attributes;
+        return withAttributes(
+            {{"protocol", "https"}, {"server", "site.example"}, {"account", name}});
     };
     store.insert(item(account("binary"), std::string("\xff\xfe\x00", 3)));
     store.insert(item(account("nodata"), std::nullopt));
-    store.insert(item(site, std::string("no account")));
+    store.insert(item(withAttributes(site), std::string("no account")));
     store.insert(item(account("good"), std::string("gr\xc3\xbcn")));
 
     Url page = url("https://site.example/");

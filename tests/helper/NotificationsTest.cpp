@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 
 #include "InMemoryKeychainStore.h"
 #include "LogCapture.h"
@@ -29,12 +30,7 @@ class FakePoster : public NotificationPoster {
     bool unavailable = false;
 };
 
-struct ShellCallRecord {
-    std::string sender;
-    std::optional<std::string> action;
-    std::string identifier;
-    bool operator==(const ShellCallRecord& other) const = default;
-};
+using ShellCallRecord = std::tuple<std::string, std::optional<std::string>, std::string>;
 
 struct HelperUnderTest {
     InMemoryKeychainStore store;
@@ -44,18 +40,15 @@ struct HelperUnderTest {
     CorvaHelper helper{keychain, poster,
                        [this](const std::string& sender, const std::optional<std::string>& action,
                               const std::string& identifier, const std::string&) {
-                           shellCalls.push_back({sender, action, identifier});
+                           shellCalls.emplace_back(sender, action, identifier);
                        }};
 };
 }  // namespace
 
 TEST(NotificationPresentation, BodyAndButtons) {
-    NotificationContent none = NotificationPresentation::contentFor(notification("n"));
-    EXPECT_EQ(none.summary, "New mail");
-    EXPECT_EQ(none.body, "mail.example\nHello & welcome");
-    EXPECT_TRUE(none.buttons.empty());
-
-    // One action is covered end to end by the service test; several get numbered buttons.
+    // Summary, body and one action are covered end to end by the service test; no action shows
+    // no button, several get numbered buttons.
+    EXPECT_TRUE(NotificationPresentation::contentFor(notification("n")).buttons.empty());
     NotificationContent three = NotificationPresentation::contentFor(notification(
         "n", {action("a", "First"), action("b", "Second"), action(std::nullopt, "Third")}));
     EXPECT_EQ(three.buttons,
@@ -74,19 +67,13 @@ TEST(NotificationPresentation, BodyAndButtons) {
 
 TEST(NotificationPresentation, WhatAClickMeans) {
     using Reaction = NotificationPresentation::Reaction;
-    VLNotificationInfo one = notification("n", {action("reply", "Reply")});
     VLNotificationInfo three =
         notification("n", {action("a", "A"), action("b", "B"), action(std::nullopt, "C")});
     auto outcome = [](const std::optional<std::string>& button, const VLNotificationInfo* entry) {
         return NotificationPresentation::outcomeFor(button, entry);
     };
-    EXPECT_EQ(outcome(std::nullopt, &one).reaction, Reaction::activated);
-    EXPECT_EQ(outcome(std::nullopt, &one).actionIdentifier, std::nullopt);
-    EXPECT_EQ(outcome("close", &one).reaction, Reaction::dismissed);
-    EXPECT_EQ(outcome("action", &one).actionIdentifier, "reply");
     // The second button sends the second action's own identifier, not its position.
     EXPECT_EQ(outcome("1", &three).actionIdentifier, "b");
-    EXPECT_EQ(outcome("0", &three).actionIdentifier, "a");
     EXPECT_EQ(outcome("2", &three).actionIdentifier, std::nullopt);
     // Positions and names the request never had, and unknown requests, name no action.
     for (const char* button : {"3", "-1", "01x", "", "99999999999999999999"}) {
@@ -104,8 +91,7 @@ TEST(PendingNotifications, EntriesAreKeptPerSenderAndSurviveConcurrentUse) {
     table.insert(":1.5", notification("same"));
     table.insert(":1.6", notification("same", {action("x", "X")}));
     table.insert(":1.5", notification("same", {action("y", "Y")}));  // replaces
-    VLNotificationInfo noIdentifier;
-    table.insert(":1.5", noIdentifier);
+    table.insert(":1.5", VLNotificationInfo());                      // no identifier: not kept
     EXPECT_EQ(table.count(), 2u);
     auto taken = table.take(":1.5", "same");
     ASSERT_TRUE(taken);
@@ -153,7 +139,6 @@ TEST(CorvaHelper, PostingShowsAndRemembersUntilTheUserReacts) {
     ASSERT_EQ(t.poster.deliveries.size(), 1u);
     EXPECT_EQ(t.poster.deliveries[0].sender, ":1.4");
     EXPECT_EQ(t.poster.deliveries[0].identifier, "one");
-    EXPECT_EQ(t.poster.deliveries[0].content.buttons.size(), 2u);
     EXPECT_TRUE(t.helper.notifications().contains(":1.4", "one"));
 
     // The action button: the action's identifier goes to the connection that posted.
@@ -200,26 +185,4 @@ TEST(CorvaHelper, NotificationsThatCannotBeShownOrAnswered) {
     EXPECT_TRUE(t.helper.postNotification(notification("lost"), ":1.4"));
     EXPECT_EQ(t.poster.deliveries.size(), 1u);
     EXPECT_EQ(t.helper.notifications().count(), 0u);
-}
-
-TEST(CorvaHelper, PasswordRequestsTurnFailuresIntoNoAbsentOrEmpty) {
-    HelperUnderTest t;
-    Url page = *Url::parse("https://site.example/login");
-    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());  // nothing saved: not an error
-    EXPECT_FALSE(t.helper.updateCredentials("pw", "alice", page));
-    EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", page));
-    std::vector<VLCredentials> saved = t.helper.credentialsSavedFor(page);
-    ASSERT_EQ(saved.size(), 1u);
-    EXPECT_EQ(saved[0].username(), "alice");
-    EXPECT_EQ(saved[0].password(), "pw");
-    EXPECT_EQ(saved[0].url(), page);
-    // Without a URL: as for one without host.
-    EXPECT_EQ(t.helper.passwordFor("alice", std::nullopt), "");
-    EXPECT_TRUE(t.helper.saveCredentials("pw", "alice", std::nullopt));
-
-    t.store.failEveryOperationWith(errSecNotAvailable);
-    EXPECT_TRUE(t.helper.credentialsSavedFor(page).empty());
-    EXPECT_EQ(t.helper.passwordFor("alice", page), std::nullopt);
-    EXPECT_FALSE(t.helper.saveCredentials("x", "alice", page));
-    EXPECT_FALSE(t.helper.updateCredentials("x", "alice", page));
 }

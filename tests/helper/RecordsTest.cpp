@@ -70,9 +70,8 @@ TEST(Records, EncodeAndDecodeKeepEveryFieldAndEveryAbsence) {
     EXPECT_EQ(keysOf(RecordCoding::encode(credentials)), (Keys{"username", "password", "url"}));
     EXPECT_EQ(roundTrip(credentials), credentials);
     EXPECT_EQ(keysOf(RecordCoding::encode(VLCredentials())), Keys{});
-    EXPECT_EQ(roundTrip(VLCredentials()), VLCredentials());
 
-    // Arrays of credentials, as in a reply.
+    // Arrays of credentials, as in a reply, an empty record among them.
     VariantRef array = RecordCoding::encodeArray(std::vector{credentials, VLCredentials()});
     EXPECT_EQ(RecordCoding::decodeArray<VLCredentials>(array.get(), 10, nullptr),
               (std::vector{credentials, VLCredentials()}));

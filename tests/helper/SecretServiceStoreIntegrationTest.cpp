@@ -98,16 +98,3 @@ TEST(SecretServiceItemStore, LockedKeyringAnswersWithoutPromptingAndLogsOnce) {
     EXPECT_EQ(store.searchOne({{"account", "nobody"}}, nullptr), errSecItemNotFound);
     EXPECT_EQ(log.count("the keyring is locked"), 1u);
 }
-
-TEST(SecretServiceItemStore, MissingServiceIsNotAvailable) {
-    PrivateBus bus;
-    SecretServiceScope scope;
-    SecretServiceItemStore store;
-    LogCapture log;
-    EXPECT_EQ(store.add(login("alice", "pw")), errSecNotAvailable);
-    std::vector<KeychainItem> all;
-    EXPECT_EQ(store.searchAll({{"server", "site.example"}}, &all), errSecNotAvailable);
-    EXPECT_EQ(store.update({{"account", "alice"}}, "x"), errSecNotAvailable);
-    EXPECT_EQ(log.lines().size(), 1u);
-    EXPECT_TRUE(log.contains("no Secret Service"));
-}

@@ -16,29 +16,24 @@ std::string listPath() {
     return TestHome::path() + "/.KVX/.update";
 }
 
-void writePlist(const std::string& bundle, const nlohmann::json& info) {
-    writeFileBytes(bundle + "/Contents/Info.plist", Plist::toXml(info));
-}
-
 nlohmann::json plistOf(const std::string& bundle) {
     return Plist::readFile(bundle + "/Contents/Info.plist").value_or(nullptr);
 }
 
-// A bundle whose shell parts all say `tag`, beside an icon, a configuration and user scripts
-// of its own.
-void writeBundle(const std::string& bundle, const std::string& executable, const std::string& tag) {
+// A bundle with `info` whose shell parts all say `tag`, beside an icon, a configuration and user
+// scripts of its own.
+void writeBundle(const std::string& bundle, const std::string& tag, const nlohmann::json& info) {
     const std::string contents = bundle + "/Contents";
-    writeFileBytes(contents + "/MacOS/" + executable, tag + " program");
-    std::filesystem::permissions(contents + "/MacOS/" + executable,
-                                 std::filesystem::perms::owner_all);
+    const std::string executable =
+        contents + "/MacOS/" + info["CFBundleExecutable"].get<std::string>();
+    writeFileBytes(executable, tag + " program");
+    std::filesystem::permissions(executable, std::filesystem::perms::owner_all);
+    writeFileBytes(contents + "/Info.plist", Plist::toXml(info));
     writeFileBytes(contents + "/MacOS/CorvaHelper", tag + " helper");
     writeFileBytes(contents + "/Resources/Base.lproj/Main.ui", tag + " ui");
-    for (const char* file :
-         {"VLAPIHelper.js", "welcome.html", "rules.json", "rules-version.json"}) {
+    for (const char* file : {"VLAPIHelper.js", "welcome.html", "rules.json", "rules-version.json",
+                             "AppIcon.icns", "Scripts/userscripts.json"}) {
         writeFileBytes(contents + "/Resources/" + file, tag + " " + file);
-    }
-    for (const char* own : {"AppIcon.icns", "Scripts/userscripts.json"}) {
-        writeFileBytes(contents + "/Resources/" + own, tag + " " + own);
     }
     writeFileBytes(contents + "/Resources/CorvaCreationToolSettings.plist",
                    Plist::toXml({{"isCreatedByCorvaCreationTool", true}, {"tag", tag}}));
@@ -57,8 +52,7 @@ TEST(VersionOrderTest, DigitRunsCompareByValue) {
         {"1.0b2", "1.0b10", -1},
         {"", "1", -1},
         {"1.2", "1.2a", -1},
-        {"99999999999999999999", "100000000000000000000", -1},
-    };
+        {"99999999999999999999", "100000000000000000000", -1}};
     for (const auto& [a, b, order] : cases) {
         const int got = VersionOrder::compare(a, b);
         EXPECT_EQ((got > 0) - (got < 0), order) << a << " vs " << b;
@@ -88,38 +82,35 @@ TEST(UpdateManagerTest, RegistrationAddsOnceAndKeepsWhatOthersWrote) {
 TEST(UpdateManagerTest, UpdateRunReplacesTheShellAndKeepsEachAppsOwnFiles) {
     const std::string root = TestHome::path();
     const std::string shell = root + "/template/Sitebox.app";
-    writeBundle(shell, "Sitebox", "new");
-    writePlist(shell, {{"CFBundleExecutable", "Sitebox"},
-                       {"CFBundleShortVersionString", "1.10"},
-                       {"CFBundleVersion", "7"}});
+    writeBundle(shell, "new",
+                {{"CFBundleExecutable", "Sitebox"},
+                 {"CFBundleShortVersionString", "1.10"},
+                 {"CFBundleVersion", "7"}});
     const nlohmann::json appInfo = {
         {"CFBundleIdentifier", "com.KVX.Sitebox.Mail-1"},
         {"CFBundleName", "Mail"},
         {"CFBundleExecutable", "Mail"},
         {"CFBundleShortVersionString", "1.9"},
         {"NSAppTransportSecurity", {{"NSAllowsArbitraryLoadsInWebContent", true}, {"Other", 1}}}};
+    const nlohmann::json sitebox = {{"CFBundleExecutable", "Sitebox"}};
     const std::string older = root + "/apps/Mail.app";      // 1.9: updated
     const std::string rebuilt = root + "/apps/Same.app";    // 1.10 with another shell: updated
     const std::string newer = root + "/apps/Newer.app";     // the number 2: left alone
     const std::string broken = root + "/apps/Broken.app";   // unreadable Info.plist
     const std::string gone = root + "/apps/Gone.app";       // dropped from the list
     const std::string build = root + "/build/Sitebox.app";  // another template: left alone
-    writeBundle(older, "Mail", "old");
-    writePlist(older, appInfo);
+    writeBundle(older, "old", appInfo);
     writeFileBytes(older + "/Contents/Resources/Base.lproj/Stale.ui", "old");
     std::filesystem::permissions(
         older + "/Contents/MacOS/Mail",
         std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    writeBundle(rebuilt, "Sitebox", "old");
-    writePlist(rebuilt,
-               {{"CFBundleExecutable", "Sitebox"}, {"CFBundleShortVersionString", "1.10"}});
-    writeBundle(newer, "Sitebox", "old");
-    writePlist(newer, {{"CFBundleExecutable", "Sitebox"}});
-    writeBundle(broken, "Sitebox", "old");
+    writeBundle(rebuilt, "old",
+                {{"CFBundleExecutable", "Sitebox"}, {"CFBundleShortVersionString", "1.10"}});
+    writeBundle(newer, "old", sitebox);
+    writeBundle(broken, "old", sitebox);
     writeFileBytes(broken + "/Contents/Info.plist", "<plist><dict><key>x");
-    writeBundle(build, "Sitebox", "old");
+    writeBundle(build, "old", sitebox);
     std::filesystem::remove(build + "/Contents/Resources/CorvaCreationToolSettings.plist");
-    writePlist(build, {{"CFBundleExecutable", "Sitebox"}});
     writeFileBytes(listPath(), nlohmann::json{{older, "1.9"},
                                               {rebuilt, "1.10"},
                                               {newer, 2},

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <gtkmm/button.h>
-#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/checkbutton.h>
 #include <gtkmm/colorbutton.h>
 #include <gtkmm/comboboxtext.h>
@@ -17,7 +16,6 @@
 #include <functional>
 
 #include "FileGuards.h"
-#include "MainLoopWait.h"
 #include "TestHome.h"
 #include "WidgetLookup.h"
 #include "foundation/DefaultsKeys.h"

@@ -109,9 +109,8 @@ struct TrayApp {
     explicit TrayApp(bool trayHost) {
         if (trayHost) {
             watcher = std::make_unique<FakeWatcher>(sessionBus());
-        } else {
-            sessionBus();
         }
+        sessionBus();
         prepareBrowserTest();
         JsonFile::save(VLFileManager::getSettingsPath() + "behavior.json",
                        {{"version", 1.1}, {"statusBarKey", true}});
@@ -134,13 +133,15 @@ struct TrayApp {
         return callAndWait(watcher->connection(), watcher->items.at(0).c_str(), path, interface,
                            method, parameters);
     }
+    CallResult item(const char* method, GVariant* parameters) {
+        return call(StatusNotifierItem::kObjectPath, kItem, method, parameters);
+    }
+    static constexpr const char* kItem = "org.kde.StatusNotifierItem";
     bool stored() {
         return nlohmann::json::parse(
             readFileBytes(VLFileManager::getSettingsPath() + "behavior.json"))["statusBarKey"];
     }
 };
-
-constexpr const char* kItem = "org.kde.StatusNotifierItem";
 }  // namespace
 
 TEST(MenuBarModeIT, TheItemRegistersWithTheWatcherAndItsClicksToggleThePopup) {
@@ -151,7 +152,7 @@ TEST(MenuBarModeIT, TheItemRegistersWithTheWatcherAndItsClicksToggleThePopup) {
     EXPECT_FALSE(main->window().get_visible());
     EXPECT_TRUE(main->window().get_skip_taskbar_hint());
     CallResult menu = tray.call(StatusNotifierItem::kObjectPath, "org.freedesktop.DBus.Properties",
-                                "Get", g_variant_new("(ss)", kItem, "Menu"));
+                                "Get", g_variant_new("(ss)", TrayApp::kItem, "Menu"));
     ASSERT_TRUE(menu.ok()) << menu.errorMessage;
     GVariant* path = nullptr;
     g_variant_get(menu.reply.get(), "(v)", &path);
@@ -159,19 +160,14 @@ TEST(MenuBarModeIT, TheItemRegistersWithTheWatcherAndItsClicksToggleThePopup) {
     g_variant_unref(path);
 
     PopUpBrowser& popup = *tray.mode().popUpBrowser();
-    ASSERT_TRUE(
-        tray.call(StatusNotifierItem::kObjectPath, kItem, "Activate", g_variant_new("(ii)", 600, 0))
-            .ok());
+    ASSERT_TRUE(tray.item("Activate", g_variant_new("(ii)", 600, 0)).ok());
     ASSERT_TRUE(waitUntil([&] { return popup.isShown(); }));
     Gtk::Widget& page = main->tabController().selectedWebViewController()->webview().widget();
     EXPECT_EQ(page.get_toplevel(), &popup.window());
 
-    CallResult wrong = tray.call(StatusNotifierItem::kObjectPath, kItem, "Activate",
-                                 g_variant_new("(s)", "600,0"));
-    EXPECT_EQ(wrong.errorName, "org.freedesktop.DBus.Error.InvalidArgs");
-    ASSERT_TRUE(
-        tray.call(StatusNotifierItem::kObjectPath, kItem, "Activate", g_variant_new("(ii)", 600, 0))
-            .ok());
+    EXPECT_EQ(tray.item("Activate", g_variant_new("(s)", "600,0")).errorName,
+              "org.freedesktop.DBus.Error.InvalidArgs");
+    ASSERT_TRUE(tray.item("Activate", g_variant_new("(ii)", 600, 0)).ok());
     EXPECT_TRUE(waitUntil([&] { return !popup.isShown(); }));
 
     // Shown again, it closes when another window takes the focus.
@@ -190,9 +186,7 @@ TEST(MenuBarModeIT, TheMenuShowsFourItemsAndSwitchingBackRelaunchesTheBundle) {
     const std::vector<std::string> expected = {"Add Tab", "Switch to Regular Mode", "Preferences",
                                                "Quit"};
 
-    ASSERT_TRUE(tray.call(StatusNotifierItem::kObjectPath, kItem, "ContextMenu",
-                          g_variant_new("(ii)", 10, 10))
-                    .ok());
+    ASSERT_TRUE(tray.item("ContextMenu", g_variant_new("(ii)", 10, 10)).ok());
     Gtk::Menu& shown = tray.mode().statusBarMenu().menu();
     ASSERT_TRUE(waitUntil([&] { return shown.get_visible(); }));
     EXPECT_EQ(tray.mode().statusBarMenu().titles(), expected);

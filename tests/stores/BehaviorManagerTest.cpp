@@ -5,11 +5,7 @@
 #include "stores/VLBehaviorManager.h"
 
 TEST(VLBehaviorManager, NewAppWritesDefaultsAtMigration) {
-    Fresh<VLBehaviorManager> behavior;
-    EXPECT_FALSE(behavior->closeApplication());
-    EXPECT_FALSE(behavior->restoreWindowsAndTabs());
-    EXPECT_EQ(behavior->openLinksIn(), 0u);
-    EXPECT_EQ(behavior->popOverSize(), (Size{400, 400}));
+    EXPECT_FALSE(Fresh<VLBehaviorManager>()->restoreWindowsAndTabs());
     EXPECT_EQ(fileJson("behavior.json"), (nlohmann::json{{"version", 1.1},
                                                          {"windowAllSpace", false},
                                                          {"statusBarKey", false},

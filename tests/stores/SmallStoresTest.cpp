@@ -72,10 +72,7 @@ TEST(VLRestoreManager, KeysEntriesAndClear) {
 }
 
 TEST(VLWebPageZoomManager, DefaultIsSavedOnlyForAnEmptyStore) {
-    {
-        Fresh<VLWebPageZoomManager> zoom;
-        EXPECT_EQ(zoom->zoomValue(), 1.0);
-    }
+    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 1.0);
     EXPECT_EQ(fileJson("webpagezoom.json"), (nlohmann::json{{"currentzoomvalue", 1.0}}));
 
     givenFile("webpagezoom.json", R"({"other":1})");
