@@ -27,15 +27,6 @@ bool forEachPiece(std::string_view pattern, Visit&& visit) {
 }
 }  // namespace
 
-std::vector<std::string_view> UrlPattern::pieces(std::string_view pattern) {
-    std::vector<std::string_view> result;
-    forEachPiece(pattern, [&](std::string_view piece) {
-        result.push_back(piece);
-        return true;
-    });
-    return result;
-}
-
 std::optional<std::string_view> UrlPattern::firstPiece(std::string_view pattern) {
     std::optional<std::string_view> first;
     forEachPiece(pattern, [&](std::string_view piece) {
@@ -75,20 +66,6 @@ bool UrlPattern::matchesReplacingFirst(std::string_view url, std::string_view pa
         last = *position;
         return true;
     });
-}
-
-bool UrlPattern::matches(
-    std::string_view url, std::string_view pattern,
-    const std::function<std::optional<std::string>(std::string_view)>& reduceFirst) {
-    if (!reduceFirst) {
-        return matchesReplacingFirst(url, pattern, std::nullopt);
-    }
-    std::optional<std::string> reduced;
-    if (std::optional<std::string_view> first = firstPiece(pattern)) {
-        reduced = reduceFirst(*first);
-    }
-    return matchesReplacingFirst(
-        url, pattern, reduced ? std::optional<std::string_view>(*reduced) : std::nullopt);
 }
 
 bool UrlPattern::naturalLess(std::string_view a, std::string_view b) {

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // URL pattern text: `*` stands for any run of characters; the pieces between stars are found
 // anywhere in the URL, each by its first occurrence searched from the start of the URL, and must
@@ -12,18 +10,15 @@
 // costs O(URL length x number of pieces).
 class UrlPattern {
   public:
-    // The non-empty pieces of a pattern, in order.
-    static std::vector<std::string_view> pieces(std::string_view pattern);
     // The first non-empty piece, or nothing when the pattern has none.
     static std::optional<std::string_view> firstPiece(std::string_view pattern);
     // Index of the first occurrence of `piece` in `text`, or nothing. An empty piece is at 0.
     static std::optional<size_t> find(std::string_view text, std::string_view piece);
 
-    // Whether the pattern's pieces occur in the URL in order. When `reduceFirst` is given, the
-    // first non-empty piece is replaced by its result (when it has one) before it is searched.
-    static bool matches(
-        std::string_view url, std::string_view pattern,
-        const std::function<std::optional<std::string>(std::string_view)>& reduceFirst = {});
+    // Whether the pattern's pieces occur in the URL in order.
+    static bool matches(std::string_view url, std::string_view pattern) {
+        return matchesReplacingFirst(url, pattern, std::nullopt);
+    }
     // The same with the first piece's replacement already known (nothing: search it as it is).
     static bool matchesReplacingFirst(std::string_view url, std::string_view pattern,
                                       std::optional<std::string_view> firstReplacement);
