@@ -59,6 +59,7 @@ std::string AppDelegate::applicationId(const std::string& bundleIdentifier,
 
 AppDelegate::AppDelegate(Gio::ApplicationFlags extraFlags) {
     gShared = this;
+    StartupTimeline::mark("toolkit wrappers start");
     app_ = Gtk::Application::create(ApplicationId::ofMainBundle(),
                                     Gio::APPLICATION_HANDLES_OPEN | extraFlags);
     app_->property_register_session() = true;
@@ -118,6 +119,7 @@ AppDelegate::~AppDelegate() {
 }
 
 int AppDelegate::run(int argc, char** argv) {
+    StartupTimeline::mark("application runs");
     return app_->run(argc, argv);
 }
 

@@ -155,8 +155,8 @@ void VLWebViewController::onLoadChanged(WebKitLoadEvent event) {
             updateTabInfo();
             const std::string url = webview_->url();
             // The engine may report the title just after the load: the entry waits for it. An
-            // error page is no page the user visited.
-            if (!showingErrorPage_) {
+            // error page or one of the app's own pages is no page of the site the user visited.
+            if (!showingErrorPage_ && url.rfind(VLWebView::kAppScheme, 0) != 0) {
                 historyPending_ = url;
             }
             recordFinishedPage();

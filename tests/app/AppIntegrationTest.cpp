@@ -265,7 +265,6 @@ TEST(AppIT, HistoryAndUserAgentMenus) {
     AppHost host;
     VLMainMenu* menu = host.app.menuFor(AppHost::windows()[0]);
     ASSERT_NE(menu, nullptr);
-    VLHistoryManager::sharedManager().clearHistory();  // the welcome page has loaded by now
     menu->rebuildHistoryMenu();
     EXPECT_EQ(VLMainMenu::titles(menu->historyMenu()),
               (std::vector<std::string>{"Back", "Forward", "Home", "-"}));

@@ -504,6 +504,8 @@ TEST(PageControllerIT, WebPagesCannotReachTheAppsOwnPages) {
     // The welcome page the app loaded may set the home page only with its form's secret.
     host.page().loadRequest(WelcomePage::url());
     ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "Welcome to Sitebox"; }));
+    EXPECT_EQ(VLHistoryManager::sharedManager().getUrlByName("Welcome to Sitebox"), std::nullopt)
+        << "the app's own page is no visited page";
     // Refused: the answer leads back to the welcome page (two loads).
     const size_t loads = host.delegate.ended.size();
     host.evaluate("location.href = 'sitebox://set-home?url=evil.test&js=on'; 0");
