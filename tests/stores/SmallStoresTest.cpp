@@ -75,21 +75,15 @@ TEST(VLWebPageZoomManager, DefaultIsSavedOnlyForAnEmptyStore) {
     EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 1.0);
     EXPECT_EQ(fileJson("webpagezoom.json"), (nlohmann::json{{"currentzoomvalue", 1.0}}));
 
-    givenFile("webpagezoom.json", R"({"other":1})");
-    Fresh<VLWebPageZoomManager> withoutValue;
-    EXPECT_EQ(withoutValue->zoomValue(), std::nullopt);
-    withoutValue->setZoomValue(1.5);
-    EXPECT_EQ(withoutValue->zoomValue(), 1.5);
-    withoutValue->setZoomValue(std::nullopt);
-    EXPECT_EQ(withoutValue->zoomValue(), std::nullopt);
-
-    givenFile("webpagezoom.json", R"({"currentzoomvalue":"big"})");
-    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), std::nullopt);
-    // Outside the page zoom limits: the nearest limit.
-    givenFile("webpagezoom.json", R"({"currentzoomvalue":40})");
-    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 3.0);
-    givenFile("webpagezoom.json", R"({"currentzoomvalue":0.01})");
-    EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), 0.5);
+    // No value or one of the wrong type: none; outside the page zoom limits: the nearest limit.
+    for (auto [file, zoom] : std::vector<std::pair<const char*, std::optional<double>>>{
+             {R"({"other":1})", std::nullopt},
+             {R"({"currentzoomvalue":"big"})", std::nullopt},
+             {R"({"currentzoomvalue":40})", 3.0},
+             {R"({"currentzoomvalue":0.01})", 0.5}}) {
+        givenFile("webpagezoom.json", file);
+        EXPECT_EQ(Fresh<VLWebPageZoomManager>()->zoomValue(), zoom) << file;
+    }
 }
 
 TEST(VLBookmarksManager, NamesSortedPlainlyAndUnique) {
@@ -102,8 +96,7 @@ TEST(VLBookmarksManager, NamesSortedPlainlyAndUnique) {
     EXPECT_EQ(bookmarks->bookmarks(), (std::vector<std::string>{"Alpha", "Zed", "alpha", "beta"}));
     EXPECT_EQ(bookmarks->getUrlByName("beta"), "https://b2/");
     bookmarks->removeBookmark("Zed");
-    EXPECT_EQ(bookmarks->getUrlByName("Zed"), std::nullopt);
-    EXPECT_EQ(bookmarks->bookmarks().size(), 3u);
+    EXPECT_EQ(bookmarks->bookmarks(), (std::vector<std::string>{"Alpha", "alpha", "beta"}));
 }
 
 TEST(VLHistoryManager, TitleKeyedEntriesSortedByDate) {
