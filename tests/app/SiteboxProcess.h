@@ -13,19 +13,23 @@
 inline const std::string kBuiltSitebox =
     std::string(SITEBOX_BUNDLE_DIR) + "/Contents/MacOS/Sitebox";
 
-// A program run in this test's HOME while the test's own main loop (and its server) goes on.
+// A program run in this test's HOME while the test's own main loop (and its server) goes on;
+// its output is kept unless `flags` says otherwise (a program that starts others may hold it).
 class Process {
   public:
-    explicit Process(const std::vector<std::string>& argv) {
+    explicit Process(const std::vector<std::string>& argv,
+                     GSubprocessFlags flags = GSubprocessFlags(G_SUBPROCESS_FLAGS_STDOUT_PIPE |
+                                                               G_SUBPROCESS_FLAGS_STDERR_PIPE)) {
         std::vector<const char*> args;
         for (const std::string& arg : argv) {
             args.push_back(arg.c_str());
         }
         args.push_back(nullptr);
-        auto launcher = GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(
-            GSubprocessFlags(G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_PIPE)));
+        auto launcher = GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(flags));
         g_subprocess_launcher_setenv(launcher.get(), "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS",
                                      "1", TRUE);
+        // A test's private session bus has no accessibility bus.
+        g_subprocess_launcher_setenv(launcher.get(), "NO_AT_BRIDGE", "1", TRUE);
         GErrorPtr error;
         process_ = GObjectPtr<GSubprocess>::adopt(
             g_subprocess_launcher_spawnv(launcher.get(), args.data(), error.out()));

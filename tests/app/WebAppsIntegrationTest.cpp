@@ -89,6 +89,7 @@ TEST(WebAppsIT, MadeAppOpensItsSiteHandsOtherHostsOutAndGoesAwayWhole) {
                  "text/html");
     server.serve("/i.png", redPng(), "image/png");
     server.serve("/elsewhere", "<html><body>elsewhere</body></html>", "text/html");
+    server.serve("/event", "<html><body>event</body></html>", "text/html");
     const std::string handedOut = installRecordingBrowser();
 
     std::string out, err;
@@ -132,17 +133,24 @@ TEST(WebAppsIT, MadeAppOpensItsSiteHandsOtherHostsOutAndGoesAwayWhole) {
               std::string::npos)
         << out;
 
-    // Started, it opens its home page; the other host goes to the default browser.
+    // Started, it opens its home page and the other host goes to the default browser; a second
+    // launch hands its URL to the running one and ends; SIGTERM saves what was shown.
+    writeFileBytes(settings + "/behavior.json", R"({"version":1.1,"restoreWindowsAndTabs":true})");
     {
         Process app({bundle + "/Contents/MacOS/Sitebox"});
         EXPECT_TRUE(waitUntil([&] { return server.requestCount("/home") > 0; }, 30000));
         EXPECT_TRUE(waitUntil(
             [&] { return readFileBytes(handedOut).find(elsewhere) != std::string::npos; }, 30000))
             << app.err();
+        EXPECT_EQ(Process({bundle + "/Contents/MacOS/Sitebox", server.url("/event")}).finish(), 0);
+        EXPECT_TRUE(waitUntil([&] { return server.requestCount("/event") > 0; }, 30000));
         app.terminate();
         EXPECT_EQ(app.finish(), 0);
     }
-    EXPECT_TRUE(fs::exists(settings + "/restore.json")) << "the app kept its own data";
+    nlohmann::json restore = JsonFile::parse(readFileBytes(settings + "/restore.json"), nullptr);
+    EXPECT_EQ(restore["window0"]["url"], nlohmann::json{server.url("/home")});
+    EXPECT_EQ(restore["window1"]["url"], nlohmann::json{server.url("/event")}) << "a new window";
+    EXPECT_TRUE(JsonFile::parse(readFileBytes(settings + "/history.json"), nullptr).is_object());
 
     ASSERT_EQ(sitebox({"--remove-app", "Example Mail", "--purge"}, &out, &err), 0) << err;
     for (const std::string& gone :

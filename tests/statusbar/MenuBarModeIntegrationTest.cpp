@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "../app/SiteboxProcess.h"
 #include "BrowserTestSupport.h"
 #include "BusFixtures.h"
 #include "FileGuards.h"
@@ -234,31 +235,16 @@ TEST(MenuBarModeIT, TheBuiltAppStaysInTheTrayAndRestartsAsARegularApp) {
     FakeWatcher watcher(sessionBus(), 1500);
     writeFileBytes(TestHome::dataHome() + "/Corva/(null)/behavior.json",
                    R"({"version":1.1,"statusBarKey":true})");
-    auto launcher =
-        GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE));
-    g_subprocess_launcher_setenv(launcher.get(), "WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1",
-                                 TRUE);
-    g_subprocess_launcher_setenv(launcher.get(), "NO_AT_BRIDGE", "1", TRUE);  // no a11y bus here
-    const std::string executable = std::string(SITEBOX_BUNDLE_DIR) + "/Contents/MacOS/Sitebox";
-    GErrorPtr error;
-    auto process = GObjectPtr<GSubprocess>::adopt(
-        g_subprocess_launcher_spawn(launcher.get(), error.out(), executable.c_str(), nullptr));
-    ASSERT_TRUE(process) << error.message();
-    bool exited = false;
-    g_subprocess_wait_async(
-        process.get(), nullptr,
-        [](GObject*, GAsyncResult*, gpointer done) { *static_cast<bool*>(done) = true; }, &exited);
-
-    // With no window shown, the wait for the tray keeps the app running.
+    // Not piped: the app it restarts would hold the pipes open.
+    Process app({kBuiltSitebox}, G_SUBPROCESS_FLAGS_NONE);
     ASSERT_TRUE(waitUntil([&] { return !watcher.items.empty(); }, 30000));
-    waitUntil([&] { return exited; }, 2000);
-    ASSERT_FALSE(exited);
+    ASSERT_EQ(app.finish(2000), -1)
+        << "with no window shown, the wait for the tray keeps it running";
     ASSERT_TRUE(callAndWait(watcher.connection(), watcher.items[0].c_str(), "/MenuBar",
                             "com.canonical.dbusmenu", "Event",
                             g_variant_new("(isvu)", 2, "clicked", g_variant_new_string(""), 0u))
                     .ok());
-    ASSERT_TRUE(waitUntil([&] { return exited; }, 20000));
-    EXPECT_EQ(g_subprocess_get_exit_status(process.get()), 0);
+    ASSERT_EQ(app.finish(20000), 0);
     EXPECT_FALSE(
         JsonFile::parse(readFileBytes(TestHome::dataHome() + "/Corva/(null)/behavior.json"),
                         nullptr)["statusBarKey"]);
