@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -174,14 +173,8 @@ int BusProcess::countLines(const std::string& text) const {
     return count;
 }
 
-bool BusProcess::running() {
-    drainMainContext();
-    return g_subprocess_get_identifier(process_.get()) != nullptr;
-}
-
 std::string HelperProcess::builtHelperPath() {
-    const char* bundle = std::getenv("SITEBOX_BUNDLE_DIR");
-    return bundle ? std::string(bundle) + "/Contents/MacOS/CorvaHelper" : SITEBOX_BUILT_HELPER;
+    return SITEBOX_BUILT_HELPER;
 }
 
 HelperProcess::HelperProcess(const PrivateBus& bus) : BusProcess(bus, {builtHelperPath()}) {

@@ -59,7 +59,6 @@ class BusProcess : NoCopy {
     // Everything it has logged so far, and the number of lines holding `text`.
     std::string log() const;
     int countLines(const std::string& text) const;
-    bool running();
 
   private:
     GObjectPtr<GSubprocess> process_;
@@ -69,7 +68,6 @@ class BusProcess : NoCopy {
 // The built CorvaHelper, started by the test (rather than by the bus) and owning its name.
 class HelperProcess : public BusProcess {
   public:
-    // In SITEBOX_BUNDLE_DIR when that is set.
     static std::string builtHelperPath();
     explicit HelperProcess(const PrivateBus& bus);
 };

@@ -52,7 +52,6 @@ TEST(Records, EncodeAndDecodeKeepEveryFieldAndEveryAbsence) {
     VLNotificationInfo full = notification("6F9619FF-8B86-D011-B42D-00C04FC964FF",
                                            {action("reply", "Reply"), action("archive", {})});
     full.setMessage("Hello \xe2\x9c\x89");
-    EXPECT_STREQ(g_variant_get_type_string(RecordCoding::encode(full).get()), "a{sv}");
     EXPECT_EQ(keysOf(RecordCoding::encode(full)),
               (Keys{"title", "subTitle", "message", "identifier", "actions"}));
     EXPECT_EQ(roundTrip(full), full);
@@ -163,12 +162,8 @@ TEST(Records, OversizedTextIsAbsentAndBrokenUtf8IsRepaired) {
     EXPECT_TRUE(title->starts_with("bad "));
     EXPECT_TRUE(log.contains("not valid UTF-8"));
 
-    // Optional strings and URLs as method arguments.
-    EXPECT_EQ(WireValue::decodeOptionalString(WireValue::optionalString({}).get(), "t"),
-              std::nullopt);
-    EXPECT_EQ(WireValue::decodeOptionalString(WireValue::optionalString("").get(), "t"), "");
-    EXPECT_STREQ(g_variant_get_type_string(WireValue::url(std::nullopt).get()), "(s)");
-    EXPECT_EQ(WireValue::decodeUrl(WireValue::url(std::nullopt).get(), "t"), std::nullopt);
+    // A plain string where a URL argument belongs is no URL (absent URLs and optional strings
+    // cross the bus in the client's and the helper's integration tests).
     EXPECT_EQ(WireValue::decodeUrl(WireValue::string("https://site.example/").get(), "t"),
               std::nullopt);
 }

@@ -34,7 +34,7 @@ class FileSizeLimit {
     bool active_ = false;
 };
 
-// Every file in a folder (name -> bytes), for "nothing else changed" checks.
+// Whole files as bytes, and the number of entries in a folder.
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 size_t countFilesIn(const std::string& folder);

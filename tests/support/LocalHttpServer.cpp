@@ -113,7 +113,6 @@ void LocalHttpServer::onRequest(SoupServer*, SoupServerMessage* message, const c
 
 void LocalHttpServer::answer(SoupServerMessage* message, const char* path) {
     Request request;
-    request.method = soup_server_message_get_method(message);
     request.path = path;
     // Requests that arrive as a proxy's (absolute URI) keep the host they were meant for.
     if (const char* host = g_uri_get_host(soup_server_message_get_uri(message))) {

@@ -15,13 +15,11 @@ typedef struct _SoupServerMessage SoupServerMessage;
 
 // An HTTP server on 127.0.0.1 with a port from the system, running on the main loop of the test
 // process; it also answers as an HTTP proxy, so requests for any host name can reach it.
-// process. Handlers answer per path; requests are recorded with their headers. Bodies can be
-// sent whole, or streamed piece by piece (with or without a Content-Length), and held back until
-// the test lets them go on.
+// Bodies are sent whole, or streamed piece by piece (with or without a Content-Length) and held
+// back until the test lets them go on.
 class LocalHttpServer {
   public:
     struct Request {
-        std::string method;
         std::string host;  // as the request named it (any host when used as a proxy)
         std::string path;
         std::string query;
