@@ -154,6 +154,14 @@ void serveRedirect(const std::string& path, const std::string& to) {
     });
 }
 
+size_t requestsTo(const std::string& host, const std::string& path) {
+    size_t count = 0;
+    for (const auto& request : PageHost::server().requests()) {
+        count += request.host == host && (path.empty() || request.path == path);
+    }
+    return count;
+}
+
 void allowOnly(const std::vector<std::string>& patterns) {
     VLWhiteListManager& whitelist = VLWhiteListManager::sharedManager();
     whitelist.setAllowAll(false);

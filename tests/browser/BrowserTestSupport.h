@@ -71,7 +71,6 @@ class TestDelegate : public VLWebViewControllerDelegate {
     std::vector<std::unique_ptr<VLWebViewController>> newPages;
     std::vector<std::unique_ptr<TestItem>> newItems;
     int closeRequests = 0;
-    bool takesNewPages = true;
 
     void didBeignLoadUrl(VLWebViewController&, const std::string& url) override {
         began.push_back(url);
@@ -85,7 +84,7 @@ class TestDelegate : public VLWebViewControllerDelegate {
     void didCancelLoadUrl(VLWebViewController&, const std::string& url) override {
         kept.push_back(url);
     }
-    bool respondsToNewWebViewConstroller() const override { return takesNewPages; }
+    bool respondsToNewWebViewConstroller() const override { return true; }
     void newWebViewConstroller(std::unique_ptr<VLWebViewController> controller) override;
     void closeTab(VLWebViewController&) override { ++closeRequests; }
 };
@@ -126,6 +125,8 @@ void servePage(const std::string& path, const std::string& body, const std::stri
 void serveFile(const std::string& path, const std::string& type, const std::string& body,
                const std::string& attachment = "");
 void serveRedirect(const std::string& path, const std::string& to);
+// Requests the server had for this host (and this path, if one is given).
+size_t requestsTo(const std::string& host, const std::string& path = "");
 // Only pages matching these patterns stay in the app.
 void allowOnly(const std::vector<std::string>& patterns);
 std::vector<Gtk::MessageDialog*> shownDialogs();

@@ -32,14 +32,6 @@ void writeLists(const std::vector<std::string>& filterLists) {
     }
 }
 
-size_t requestsFor(const std::string& host, const std::string& path) {
-    size_t count = 0;
-    for (const auto& request : PageHost::server().requests()) {
-        count += request.host == host && request.path == path;
-    }
-    return count;
-}
-
 void serveTestSite(const std::string& page, const std::string& body) {
     servePage(page, body);
     auto& server = PageHost::server();
@@ -74,13 +66,13 @@ TEST(ContentRulesIT, ConvertedListsBlockInARealPageAndComeOffWithTheSetting) {
     PageHost host(std::string("http://site.test/page"));
     ASSERT_TRUE(host.waitForLoad("/page"));
     ASSERT_TRUE(waitUntil([] {
-        return requestsFor("site.test", "/pic.gif") > 0 && requestsFor("ads.test", "/allowed.gif");
+        return requestsTo("site.test", "/pic.gif") > 0 && requestsTo("ads.test", "/allowed.gif");
     }));
-    EXPECT_GT(requestsFor("site.test", "/site.css"), 0u);
-    EXPECT_EQ(requestsFor("ads.test", "/x.gif"), 0u);
-    EXPECT_EQ(requestsFor("site.test", "/banner/1.gif"), 0u);
-    EXPECT_EQ(requestsFor("tracker.test", "/t.js"), 0u);
-    EXPECT_EQ(requestsFor("second.test", "/s.gif"), 0u);  // the second list is installed too
+    EXPECT_GT(requestsTo("site.test", "/site.css"), 0u);
+    EXPECT_EQ(requestsTo("ads.test", "/x.gif"), 0u);
+    EXPECT_EQ(requestsTo("site.test", "/banner/1.gif"), 0u);
+    EXPECT_EQ(requestsTo("tracker.test", "/t.js"), 0u);
+    EXPECT_EQ(requestsTo("second.test", "/s.gif"), 0u);  // the second list is installed too
     EXPECT_EQ(display(host, ".ad-box"), "none");
     EXPECT_EQ(display(host, ".site-ad"), "none");
     EXPECT_EQ(display(host, ".content"), "block");
@@ -90,7 +82,7 @@ TEST(ContentRulesIT, ConvertedListsBlockInARealPageAndComeOffWithTheSetting) {
     NotificationCenter::defaultCenter().post("blockAds");
     ASSERT_TRUE(host.load("http://site.test/page?again"));
     EXPECT_TRUE(waitUntil([] {
-        return requestsFor("ads.test", "/x.gif") > 0 && requestsFor("second.test", "/s.gif") > 0;
+        return requestsTo("ads.test", "/x.gif") > 0 && requestsTo("second.test", "/s.gif") > 0;
     }));
     EXPECT_EQ(display(host, ".ad-box"), "block");
 }
@@ -122,9 +114,9 @@ TEST(ContentRulesIT, FullListsFromTheBuildCompileAndBlock) {
     std::cout << "full lists compiled and first page loaded in "
               << std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()
               << " s\n";
-    ASSERT_TRUE(waitUntil([] { return requestsFor("site.test", "/pic.gif") > 0; }));
-    EXPECT_EQ(requestsFor("ib.adnxs.com", "/x.gif"), 0u);
-    EXPECT_EQ(requestsFor("sb.scorecardresearch.com", "/s.gif"), 0u);
-    EXPECT_EQ(requestsFor("www.google-analytics.com", "/t.js"), 0u);
+    ASSERT_TRUE(waitUntil([] { return requestsTo("site.test", "/pic.gif") > 0; }));
+    EXPECT_EQ(requestsTo("ib.adnxs.com", "/x.gif"), 0u);
+    EXPECT_EQ(requestsTo("sb.scorecardresearch.com", "/s.gif"), 0u);
+    EXPECT_EQ(requestsTo("www.google-analytics.com", "/t.js"), 0u);
     EXPECT_EQ(display(host, ".content"), "block");
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <gtkmm/button.h>
-#include <gtkmm/messagedialog.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,18 +17,44 @@
 #include "stores/VLSettingsManager.h"
 
 namespace {
-size_t requestsToHost(const std::string& host) {
-    size_t count = 0;
-    for (const auto& request : PageHost::server().requests()) {
-        count += request.host == host;
-    }
-    return count;
-}
-
 void click(PageHost& host, const std::string& id) {
     host.evaluate("document.getElementById('" + id + "').click(); 0");
 }
 
+// Opens the page's context menu with a real right click and returns the names of the actions
+// of the app's own items, after running the one named `activate` (if any).
+std::vector<std::string> contextMenuAt(PageHost& host, const std::string& id,
+                                       const std::string& activate = "") {
+    struct Seen {
+        std::vector<std::string> actions;
+        std::string activate;
+        bool shown = false;
+    } seen{{}, activate};
+    gulong handler = g_signal_connect(
+        host.page().webview().webView(), "context-menu",
+        G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu* menu, GdkEvent*, WebKitHitTestResult*,
+                       gpointer data) -> gboolean {
+            auto* seen = static_cast<Seen*>(data);
+            for (GList* node = webkit_context_menu_get_items(menu); node; node = node->next) {
+                GAction* action =
+                    webkit_context_menu_item_get_gaction(WEBKIT_CONTEXT_MENU_ITEM(node->data));
+                if (!action) {
+                    continue;
+                }
+                seen->actions.push_back(g_action_get_name(action));
+                if (seen->actions.back() == seen->activate) {
+                    g_action_activate(action, nullptr);
+                }
+            }
+            seen->shown = true;
+            return TRUE;  // no popup in tests
+        }),
+        &seen);
+    clickElement(host, id, 3);
+    waitUntil([&] { return seen.shown; }, 10000);
+    g_signal_handler_disconnect(host.page().webview().webView(), handler);
+    return seen.actions;
+}
 }  // namespace
 
 TEST(PageControllerIT, RefusedClicksGoToTheDefaultBrowserAndNeverReachTheOtherHost) {
@@ -57,7 +82,7 @@ TEST(PageControllerIT, RefusedClicksGoToTheDefaultBrowserAndNeverReachTheOtherHo
                                               "http://elsewhere.test/blank",
                                               "http://elsewhere.test/form"}));
     host.evaluate("0");  // a round trip through the web process: any request would be out now
-    EXPECT_EQ(requestsToHost("elsewhere.test"), 0u) << "nothing left the app for that host";
+    EXPECT_EQ(requestsTo("elsewhere.test"), 0u) << "nothing left the app for that host";
     EXPECT_TRUE(host.delegate.newPages.empty());
     EXPECT_EQ(host.page().webview().url(), "http://allowed.test/start") << "the links stay out";
     EXPECT_EQ(host.delegate.closeRequests, 0) << "not a recent new tab";
@@ -97,7 +122,7 @@ TEST(PageControllerIT, CtrlClickMakesANewPageAndSubframesLoadAnywhere) {
     allowOnly({"*site.test*"});
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/frames"));
-    EXPECT_TRUE(waitUntil([] { return requestsToHost("framed.test") > 0; }));
+    EXPECT_TRUE(waitUntil([] { return requestsTo("framed.test") > 0; }));
     EXPECT_TRUE(PageHost::workspace().opened.empty()) << "a subframe is never judged";
 
     clickElement(host, "link", 1, /*ctrl=*/true);
@@ -197,14 +222,14 @@ TEST(PageControllerIT, AdBlockingHoldsTheFirstLoadAndBlocksAdHosts) {
     // The first load waits for the rule list: the ad host is never reached, even once.
     ASSERT_TRUE(first.waitForLoad("/ads"));
     EXPECT_TRUE(first.page().abLoaded());
-    EXPECT_TRUE(waitUntil([] { return requestsToHost("images.site.test") > 0; }));
-    EXPECT_EQ(requestsToHost("doubleclick.net"), 0u);
+    EXPECT_TRUE(waitUntil([] { return requestsTo("images.site.test") > 0; }));
+    EXPECT_EQ(requestsTo("doubleclick.net"), 0u);
 
     // A second page finds the compiled list.
     PageHost second(std::string("http://site.test/ads"));
     ASSERT_TRUE(second.waitForLoad("/ads"));
     EXPECT_EQ(log.count("compiled content blocking rules"), 1u);
-    EXPECT_EQ(requestsToHost("doubleclick.net"), 0u);
+    EXPECT_EQ(requestsTo("doubleclick.net"), 0u);
 }
 
 TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
@@ -232,8 +257,6 @@ TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
     ASSERT_TRUE(host.load("http://match.test/plain"));
     EXPECT_NE(host.evaluate("getComputedStyle(document.body).backgroundColor"), "rgb(1, 2, 3)");
     EXPECT_TRUE(host.evaluate("window.injectedCount").is_null());
-    // The page bridge is there on every page.
-    EXPECT_EQ(host.evaluate("typeof wkWebview_getLink"), "function");
 }
 
 TEST(PageControllerIT, TypedTextBecomesASearchAndEventsReachTheTab) {
@@ -254,47 +277,6 @@ TEST(PageControllerIT, TypedTextBecomesASearchAndEventsReachTheTab) {
     }));
 }
 
-namespace {
-// Opens the page's context menu with a real right click and returns the names of the actions
-// of the app's own items, after running the one named `activate` (if any).
-std::vector<std::string> contextMenuAt(PageHost& host, const std::string& id,
-                                       const std::string& activate = "") {
-    struct Seen {
-        std::vector<std::string> actions;
-        std::string activate;
-        bool shown = false;
-    } seen{{}, activate};
-    gulong handler = g_signal_connect(
-        host.page().webview().webView(), "context-menu",
-        G_CALLBACK(+[](WebKitWebView*, WebKitContextMenu* menu, GdkEvent*, WebKitHitTestResult*,
-                       gpointer data) -> gboolean {
-            auto* seen = static_cast<Seen*>(data);
-            for (GList* node = webkit_context_menu_get_items(menu); node; node = node->next) {
-                GAction* action =
-                    webkit_context_menu_item_get_gaction(WEBKIT_CONTEXT_MENU_ITEM(node->data));
-                if (!action) {
-                    continue;
-                }
-                seen->actions.push_back(g_action_get_name(action));
-                if (seen->actions.back() == seen->activate) {
-                    g_action_activate(action, nullptr);
-                }
-            }
-            seen->shown = true;
-            return TRUE;  // no popup in tests
-        }),
-        &seen);
-    clickElement(host, id, 3);
-    waitUntil([&] { return seen.shown; }, 10000);
-    g_signal_handler_disconnect(host.page().webview().webView(), handler);
-    return seen.actions;
-}
-
-bool contains(const std::vector<std::string>& list, const std::string& value) {
-    return std::find(list.begin(), list.end(), value) != list.end();
-}
-}  // namespace
-
 TEST(PageControllerIT, ContextMenuOpensLinksInNewTabsAndSavesImages) {
     servePage("/menu",
               "<p><a id=link href='http://site.test/target'>a link</a></p>"
@@ -314,8 +296,7 @@ TEST(PageControllerIT, ContextMenuOpensLinksInNewTabsAndSavesImages) {
     ASSERT_TRUE(host.load("http://site.test/menu"));
 
     auto linkMenu = contextMenuAt(host, "link", "open-link-in-new-tab");
-    EXPECT_TRUE(contains(linkMenu, "open-link-in-new-tab"));
-    EXPECT_TRUE(contains(linkMenu, "download-linked-file"));
+    EXPECT_NE(std::find(linkMenu.begin(), linkMenu.end(), "download-linked-file"), linkMenu.end());
     EXPECT_EQ(opened, std::vector<std::string>{"http://site.test/target"});
 
     contextMenuAt(host, "pic", "download-image");
@@ -336,7 +317,6 @@ TEST(PageControllerIT, RefreshTimerReloadsThePage) {
     VLSettingsManager::sharedManager().setRefreshTimeInterval(0.2);
     PageHost host;
     ASSERT_TRUE(host.load("http://site.test/clock"));
-    EXPECT_TRUE(host.page().refreshTimerRunning());
     EXPECT_TRUE(waitUntil([&] { return PageHost::server().requestCount("/clock") >= 3; }, 10000));
 
     VLSettingsManager::sharedManager().setRefreshTimeInterval(0);
@@ -344,9 +324,10 @@ TEST(PageControllerIT, RefreshTimerReloadsThePage) {
     EXPECT_FALSE(host.page().refreshTimerRunning());
 }
 
-TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
+TEST(PageControllerIT, FindInPageWithHostileTextAndThePageBridgeChannels) {
     servePage("/text",
-              "<p>Apple pie, apple tart</p><p>and an APPLE.</p><script>var x='apple';</script>");
+              "<p>Apple pie, apple tart</p><p>and an APPLE.</p><script>var x='apple';</script>"
+              "<p>it's \"q\" \\ `tick` ${x}</p>");
     std::vector<nlohmann::json> notifications;
     std::vector<WebKitWebView*> from;
     VLScriptMessageHandler::sharedHandler().setRoute(
@@ -374,12 +355,27 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
     bar.searchField().set_text("apple");
     ASSERT_TRUE(waitUntil([&] { return bar.searchResult().get_text() == "3 match"; }));
     EXPECT_TRUE(bar.searchNext().get_sensitive());
+    std::vector<long> order;
+    for (int i = 0; i < 4; ++i) {
+        bar.searchNextAction();
+        order.push_back(bar.steps().index());
+    }
+    EXPECT_EQ(order, (std::vector<long>{0, 2, 1, 0}));
     bar.searchDoneAction();
     EXPECT_FALSE(bar.get_visible());
     EXPECT_TRUE(waitUntil([&] {
         return host.evaluate("document.querySelectorAll('.wkWebview_Highlight').length") == 0;
     }));
     EXPECT_EQ(host.evaluate("document.body.innerText.indexOf('Apple pie, apple tart')"), 0);
+    for (const std::string& text : {std::string("it's \"q\" \\ `tick` ${x}"), std::string("a\rb"),
+                                    std::string("\xe2\x80\xa8"), std::string("</script><b>"),
+                                    std::string("it's'); document.title='x")}) {
+        count = -1;
+        host.page().webview().highlightAllOccurencesOfString(text, [&](long n) { count = n; });
+        ASSERT_TRUE(waitUntil([&] { return count >= 0; }));
+        EXPECT_EQ(count, text.starts_with("it's \"") ? 1 : 0) << text;
+    }
+    EXPECT_EQ(host.page().webview().title(), "T") << "a quote cannot break out of the page call";
 
     // The page's notification bridge posts [title, options]; oversized messages are dropped.
     LogCapture log;
@@ -388,8 +384,6 @@ TEST(PageControllerIT, FindInPageAndThePageBridgeChannels) {
         "[{action: 'a1', title: 'Open'}, {title: 'no action'}], icon: function(){}}); 0");
     ASSERT_TRUE(waitUntil([&] { return notifications.size() == 1; }));
     EXPECT_EQ(notifications[0][0], "Hello");
-    EXPECT_EQ(notifications[0][1]["body"], "World");
-    EXPECT_EQ(notifications[0][1]["actions"][0]["action"], "a1");
     EXPECT_FALSE(notifications[0][1].contains("icon"));
     EXPECT_EQ(from[0], host.page().webview().webView());
     host.evaluate(
@@ -501,7 +495,8 @@ TEST(PageControllerIT, WebPagesCannotReachTheAppsOwnPages) {
                             " return false; } })()"),
               true);
 
-    // The welcome page the app loaded may set the home page only with its form's secret.
+    // The welcome page the app loaded may set the home page only with its form's secret (the
+    // form itself is used in the app's tests).
     host.page().loadRequest(WelcomePage::url());
     ASSERT_TRUE(waitUntil([&] { return host.page().webview().title() == "Welcome to Sitebox"; }));
     EXPECT_EQ(VLHistoryManager::sharedManager().getUrlByName("Welcome to Sitebox"), std::nullopt)
@@ -514,13 +509,6 @@ TEST(PageControllerIT, WebPagesCannotReachTheAppsOwnPages) {
                host.page().webview().title() == "Welcome to Sitebox";
     }));
     EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl(), std::nullopt);
-    host.evaluate(
-        "document.getElementById('url').value = 'localhost:8766'; "
-        "document.querySelector('form').submit(); 0");
-    ASSERT_TRUE(
-        waitUntil([] { return VLSettingsManager::sharedManager().getMainUrl().has_value(); }));
-    EXPECT_EQ(VLSettingsManager::sharedManager().getMainUrl()->absoluteString(),
-              "http://localhost:8766");
 }
 
 TEST(PageControllerIT, UnreachablePagesShowTheAppsErrorPage) {
