@@ -7,6 +7,7 @@
 
 TEST(Geometry, RectangleTextRoundTripsAndGarbageIsZero) {
     Rect negative{{-1440, -2.25}, {320, 400}};
+    EXPECT_EQ(stringFromRect(negative), "{{-1440, -2.25}, {320, 400}}");
     EXPECT_EQ(rectFromString(stringFromRect(negative)), negative);
     EXPECT_TRUE(rectFromString("").isZero());
     EXPECT_TRUE(rectFromString("garbage").isZero());

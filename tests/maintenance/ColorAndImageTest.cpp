@@ -45,8 +45,10 @@ TEST(ColorString, LightnessAndHexColours) {
 
     Color orange = colorWithHexColorString("FF8000");
     EXPECT_EQ(orange.components, (std::vector<double>{1.0, 128 / 255.0, 0.0, 1.0}));
+    EXPECT_EQ(colorWithHexColorString("0xFF8000"), orange);
     EXPECT_EQ(colorWithHexColorString("  0Xff8000zz"), orange);
     Color black = Color::rgb(0, 0, 0, 1, Color::Space::CalibratedRGB);
+    EXPECT_EQ(colorWithHexColorString("#FF8000"), black);
     EXPECT_EQ(colorWithHexColorString(""), black);
     EXPECT_EQ(colorWithHexColorString("0x"), black);
     // Too large for 32 bits saturates: 0xFFFFFFFF gives white.
