@@ -54,10 +54,8 @@ int webProcesses() {
 TEST(MainWindowIT, TabRowShowsForTwoTabsAndReturnToPriorGoesBack) {
     VLMainWindowController* window = newWindow();
     VLTabViewController& tabs = window->tabController();
-    EXPECT_EQ(tabs.tabsCount(), 1);
     EXPECT_FALSE(tabs.tabBarVisible());
     tabs.addNewTab();
-    EXPECT_EQ(tabs.tabsCount(), 2);
     EXPECT_TRUE(tabs.tabBarVisible());
     EXPECT_EQ(tabs.selectedIndex(), 1);
     tabs.removeCurrentTab();
