@@ -169,7 +169,6 @@ TEST(VLScriptsManager, EditingOperations) {
 
 TEST(VLScriptsManager, FindScriptFor) {
     VLScriptsManager store;
-    EXPECT_EQ(store.findScriptFor("https://x/"), std::nullopt);
     // A switched-off rule is never consulted, whatever its patterns.
     store.addRule("Off", 0);
     store.addPattern("*", "Off", 1);

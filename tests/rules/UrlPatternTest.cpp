@@ -9,7 +9,6 @@
 TEST(UrlPattern, FindGivesFirstOccurrenceEvenInLongText) {
     EXPECT_EQ(UrlPattern::find("abcabc", "bc"), 1u);
     EXPECT_EQ(UrlPattern::find("abc", "abcd"), std::nullopt);
-    EXPECT_EQ(UrlPattern::find("abc", "C"), std::nullopt);
     EXPECT_EQ(UrlPattern::find("", ""), 0u);
     std::string big(70000, 'a');
     const std::string needle = std::string(300, 'a') + "b";  // long needle: two-way path

@@ -43,11 +43,7 @@ TEST(VLWhiteListManager, DefaultsWithoutAFileAllowEverything) {
 
 TEST(VLWhiteListManager, AllowListAndBlockList) {
     VLWhiteListManager list;
-    configure(list, true, false, {});
-    EXPECT_FALSE(list.isUrlAllow("https://example.com/"));
-    configure(list, false, false, {});
-    EXPECT_TRUE(list.isUrlAllow("https://example.com/"));
-
+    // Empty lists of either kind are among the file shapes below.
     const Names patterns = {"*.example.com/*", "https://docs.site.org/guide*"};
     configure(list, true, false, patterns);
     EXPECT_TRUE(list.isUrlAllow("https://www.example.com/a"));
