@@ -47,12 +47,17 @@ bool bindShortcut(const std::string& accelerator, std::function<void()> action) 
         Log::once("shortcut-no-x11", "global shortcut not available: no X11 display");
         return false;
     }
+    Binding& binding = currentBinding();
+    if (accelerator.empty() && binding.accelerator.empty()) {
+        // Nothing to grab or release: the keyboard service waits for a first shortcut.
+        binding.action = std::move(action);
+        return true;
+    }
     static bool initialised = false;
     if (!initialised) {
         keybinder_init();
         initialised = true;
     }
-    Binding& binding = currentBinding();
     if (!binding.accelerator.empty()) {
         keybinder_unbind_all(binding.accelerator.c_str());
         binding.accelerator.clear();
