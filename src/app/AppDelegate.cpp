@@ -526,7 +526,6 @@ void AppDelegate::enableSpellCheckAndGrammar() {
     UserDefaults& defaults = UserDefaults::standard();
     defaults.setBool(defaults_key::webGrammarCheckingEnabled, true);
     defaults.setBool(defaults_key::webContinuousSpellCheckingEnabled, true);
-    defaults.synchronize();
     webkit_web_context_set_spell_checking_enabled(VLWebEngine::shared().context(), TRUE);
 }
 

@@ -96,6 +96,11 @@ void UserDefaults::setObject(const std::string& key, nlohmann::json value) {
         removeObject(key);
         return;
     }
+    // Launches set the same flags every time: an unchanged value costs no synced write.
+    auto it = values_.find(key);
+    if (!unsaved_ && it != values_.end() && *it == value) {
+        return;
+    }
     values_[key] = std::move(value);
     synchronize();
 }
@@ -111,13 +116,16 @@ bool UserDefaults::synchronize() {
     if (slash != std::string::npos) {
         if (std::string error = Files::createDirectories(path_.substr(0, slash)); !error.empty()) {
             Log::warning("user defaults not saved: ", error);
+            unsaved_ = true;
             return false;
         }
     }
     if (std::string error = Files::writeAtomically(path_, JsonFile::serialize(values_));
         !error.empty()) {
         Log::warning("user defaults not saved: ", error);
+        unsaved_ = true;
         return false;
     }
+    unsaved_ = false;
     return true;
 }

@@ -23,6 +23,7 @@ class UserDefaults {
     bool boolForKey(const std::string& key, bool defaultValue) const;
     long integerForKey(const std::string& key) const;
 
+    // Writes the file unless the key already holds this value and the last write succeeded.
     void setObject(const std::string& key, nlohmann::json value);
     void setBool(const std::string& key, bool value) { setObject(key, value); }
     void setString(const std::string& key, const std::string& value) { setObject(key, value); }
@@ -35,4 +36,5 @@ class UserDefaults {
   private:
     std::string path_;
     nlohmann::json values_ = nlohmann::json::object();
+    bool unsaved_ = false;
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "FileGuards.h"
 #include "LogCapture.h"
@@ -21,6 +22,14 @@ TEST(UserDefaults, BoolWithDefaultAndPersistence) {
     EXPECT_EQ(again.stringForKey("lastUserAnget"), "Firefox-Mac");
     again.removeObject("DockBadge");
     EXPECT_TRUE(UserDefaults(path).boolForKey("DockBadge", true));
+
+    // Setting what is stored already leaves the file alone (each write replaces it).
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    again.setBool("UserNotifications", true);
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
 }
 
 TEST(UserDefaults, BooleanReadingOfStoredValues) {
@@ -55,6 +64,9 @@ TEST(UserDefaults, UnreadableFileStartsEmptyAndIsNotLostOnFailedWrite) {
     }
     EXPECT_TRUE(log.contains("user defaults not saved"));
     EXPECT_EQ(readFileBytes(folder + "/defaults.json"), saved);
+    // The same value again, once writing works: it reaches the file this time.
+    defaults.setString("big", std::string(1000, 'b'));
+    EXPECT_TRUE(UserDefaults(folder + "/defaults.json").stringForKey("big"));
 
     // Nested without end: refused, not a crash at every start.
     writeFileBytes(folder + "/defaults.json", std::string(200000, '['));
