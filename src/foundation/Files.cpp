@@ -152,10 +152,12 @@ std::string Files::createDirectories(const std::string& path, std::optional<mode
     if (error) {
         return "cannot create folder " + path + ": " + error.message();
     }
-    if (!isDirectory(path)) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return "cannot create folder " + path + ": not a folder";
     }
-    if (mode && ::chmod(path.c_str(), *mode) != 0) {
+    // Callers ask on every use of a folder: only a wrong mode costs a metadata write.
+    if (mode && (info.st_mode & 07777) != *mode && ::chmod(path.c_str(), *mode) != 0) {
         return errnoText("cannot set mode of", path, errno);
     }
     return {};

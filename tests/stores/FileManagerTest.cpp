@@ -31,6 +31,11 @@ TEST(VLFileManager, SettingsFolderIsNamedByTheBundleIdentifier) {
                   std::filesystem::perms::all,
               std::filesystem::perms::owner_all)
         << "0700";
+    // A folder that was left open to others is closed again.
+    std::filesystem::permissions(VLFileManager::getSettingsPath(), std::filesystem::perms::all);
+    EXPECT_EQ(std::filesystem::status(VLFileManager::getSettingsPath()).permissions() &
+                  std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
 
     // Not UTF-8: no identifier, so the shared folder.
     TestHome::setUniqueID(std::string("\xff\xfe\x01", 3));
