@@ -48,16 +48,6 @@ bool bindShortcut(const std::string& accelerator, std::function<void()> action) 
         return false;
     }
     Binding& binding = currentBinding();
-    if (accelerator.empty() && binding.accelerator.empty()) {
-        // Nothing to grab or release: the keyboard service waits for a first shortcut.
-        binding.action = std::move(action);
-        return true;
-    }
-    static bool initialised = false;
-    if (!initialised) {
-        keybinder_init();
-        initialised = true;
-    }
     if (!binding.accelerator.empty()) {
         keybinder_unbind_all(binding.accelerator.c_str());
         binding.accelerator.clear();
@@ -65,6 +55,12 @@ bool bindShortcut(const std::string& accelerator, std::function<void()> action) 
     binding.action = std::move(action);
     if (accelerator.empty()) {
         return true;
+    }
+    // Started with the first shortcut: without one, launching makes no keymap round trip.
+    static bool initialised = false;
+    if (!initialised) {
+        keybinder_init();
+        initialised = true;
     }
     if (!keybinder_bind(accelerator.c_str(), onShortcut, nullptr)) {
         return false;
