@@ -169,25 +169,28 @@ void VLAutoFillHandler::showAutoFillMenu(VLWebView& webView, AutoFillMessage::Po
     if (entry == loginForms_.end()) {
         return;
     }
-    savedCredentials(
-        webView, entry->second,
-        [this, view = &webView, at, field, topFrame](const std::vector<VLCredentials>& saved) {
-            const VLLoginData* form = loginData(*view);
-            if (!form) {
-                return;
-            }
-            auto shown = AutoFillSuggestions::filter(saved, form->username, field);
-            if (shown.empty()) {
-                return;  // not shown, and not hidden either
-            }
-            menu_.setItems({shown.begin(), shown.end()});
-            pagePoint(*view, at, topFrame,
-                      [this, view, alive = view->lifetime()](AutoFillMessage::Position point) {
-                          if (!alive.expired()) {
-                              menu_.showAt(*view, point.left, point.top);
-                          }
-                      });
-        });
+    // Showing waits for the helper and the page: a hide or a newer request meanwhile wins.
+    const unsigned request = ++menuRequests_;
+    savedCredentials(webView, entry->second,
+                     [this, view = &webView, at, field, topFrame,
+                      request](const std::vector<VLCredentials>& saved) {
+                         const VLLoginData* form = loginData(*view);
+                         if (!form || request != menuRequests_) {
+                             return;
+                         }
+                         auto shown = AutoFillSuggestions::filter(saved, form->username, field);
+                         if (shown.empty()) {
+                             return;  // not shown, and not hidden either
+                         }
+                         menu_.setItems({shown.begin(), shown.end()});
+                         pagePoint(*view, at, topFrame,
+                                   [this, view, alive = view->lifetime(),
+                                    request](AutoFillMessage::Position point) {
+                                       if (!alive.expired() && request == menuRequests_) {
+                                           menu_.showAt(*view, point.left, point.top);
+                                       }
+                                   });
+                     });
 }
 
 void VLAutoFillHandler::refreshAutoFillMenu(VLWebView& webView, AutoFillMessage::Position at,
@@ -196,11 +199,12 @@ void VLAutoFillHandler::refreshAutoFillMenu(VLWebView& webView, AutoFillMessage:
     if (entry == loginForms_.end()) {
         return;
     }
+    const unsigned request = ++menuRequests_;
     savedCredentials(
         webView, entry->second,
-        [this, view = &webView, at, topFrame](const std::vector<VLCredentials>& saved) {
+        [this, view = &webView, at, topFrame, request](const std::vector<VLCredentials>& saved) {
             const VLLoginData* form = loginData(*view);
-            if (!form) {
+            if (!form || request != menuRequests_) {
                 return;
             }
             auto shown = AutoFillSuggestions::filter(saved, form->username,
@@ -210,16 +214,18 @@ void VLAutoFillHandler::refreshAutoFillMenu(VLWebView& webView, AutoFillMessage:
                 return;
             }
             menu_.setItems({shown.begin(), shown.end()});
-            pagePoint(*view, at, topFrame,
-                      [this, view, alive = view->lifetime()](AutoFillMessage::Position point) {
-                          if (!alive.expired() && menu_.isVisible()) {
-                              menu_.showAt(*view, point.left, point.top);
-                          }
-                      });
+            pagePoint(
+                *view, at, topFrame,
+                [this, view, alive = view->lifetime(), request](AutoFillMessage::Position point) {
+                    if (!alive.expired() && menu_.isVisible() && request == menuRequests_) {
+                        menu_.showAt(*view, point.left, point.top);
+                    }
+                });
         });
 }
 
 void VLAutoFillHandler::hideAutoFillMenu() {
+    ++menuRequests_;
     menu_.hide();
 }
 

@@ -69,6 +69,7 @@ class VLAutoFillHandler : public VLAutoFillMenuDelegate {
 
     std::map<const VLWebView*, VLLoginData> loginForms_;
     VLAutoFillMenuViewController menu_;
+    unsigned menuRequests_ = 0;
     bool ongoingSave_ = false;
     sigc::connection saveTimeout_;
     LifeToken life_;

@@ -170,10 +170,10 @@ TEST(PageBridgeIT, TheLoginMenuNarrowsAndFollowsTheKeys) {
     VLAutoFillHandler& handler = VLAutoFillHandler::shared();
     ASSERT_TRUE(waitUntil([] { return evaluate("document.getElementById('u').value") != ""; }))
         << "the first saved login is filled in";
+    EXPECT_FALSE(handler.isAutoFillMenuVisible()) << "a fill is no typing";
     evaluate(
         "var u = document.getElementById('u'); u.value = '';"
         " u.dispatchEvent(new Event('input')); 0");
-    EXPECT_FALSE(handler.isAutoFillMenuVisible()) << "a fill is no typing";
     ASSERT_TRUE(waitUntil([&] {
         return handler.isAutoFillMenuVisible() && handler.menu().model().items().size() == 3;
     }));
