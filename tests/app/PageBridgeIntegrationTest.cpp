@@ -43,9 +43,27 @@ nlohmann::json evaluate(const std::string& script) {
     return evaluateIn(page(), script);
 }
 
+// Waits for this load's own commit: the page being left (still loading, or of the same title)
+// must not pass for the new one.
 bool open(const std::string& url, const std::string& title) {
+    struct Load {
+        std::string url;
+        bool committed = false;
+    } load{url};
+    WebKitWebView* view = page().webview().webView();
+    const gulong handler = g_signal_connect(
+        view, "load-changed",
+        G_CALLBACK(+[](WebKitWebView* view, WebKitLoadEvent event, Load* load) {
+            if (event == WEBKIT_LOAD_COMMITTED && load->url == webkit_web_view_get_uri(view)) {
+                load->committed = true;
+            }
+        }),
+        &load);
     page().loadRequest(url);
-    return waitUntil([&] { return page().webview().title() == title; }, 20000);
+    const bool opened =
+        waitUntil([&] { return load.committed && page().webview().title() == title; }, 20000);
+    g_signal_handler_disconnect(view, handler);
+    return opened;
 }
 
 void answer(Gtk::MessageDialog* dialog, int button) {
