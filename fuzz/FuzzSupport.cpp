@@ -9,10 +9,6 @@ void fuzzEnvironmentInit() {
     ScratchHome::init("Fuzz");
 }
 
-const std::string& fuzzHome() {
-    return ScratchHome::path();
-}
-
 void fuzzWriteFile(const std::string& path, const unsigned char* data, size_t size) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

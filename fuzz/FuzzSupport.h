@@ -4,6 +4,5 @@
 
 // A throw-away HOME and bundle for a fuzz run, made once per process.
 void fuzzEnvironmentInit();
-const std::string& fuzzHome();
 // Writes bytes to a file (creating folders).
 void fuzzWriteFile(const std::string& path, const unsigned char* data, size_t size);

@@ -308,11 +308,6 @@ TEST(AppIT, NewWebAppFromTheWelcomePageMakesAndStartsTheApp) {
         return NewWebAppDialog::current() && NewWebAppDialog::current()->dialog().get_visible();
     }));
     NewWebAppDialog& dialog = *NewWebAppDialog::current();
-    dialog.addressEntry().set_text("ftp://site.test");
-    dialog.create();
-    EXPECT_FALSE(dialog.busy());
-    EXPECT_NE(dialog.statusLabel().get_text().find("address of a web site"), std::string::npos);
-
     dialog.addressEntry().set_text(PageHost::server().url("/home"));
     dialog.nameEntry().set_text("Home");
     dialog.create();

@@ -124,8 +124,6 @@ TEST(VLCorvaManager, CreationToolWindowSize) {
     for (auto [value, size] : std::vector<std::pair<json, Size>>{{" 1280 x 720 ", {1280, 720}},
                                                                  {"", kScreen},
                                                                  {"no size", kScreen},
-                                                                 {1024, kScreen},
-                                                                 {{1024, 768}, kScreen},
                                                                  {nullptr, kScreen}}) {
         json config = {{"isCreatedByCorvaCreationTool", true}};
         if (!value.is_null()) {

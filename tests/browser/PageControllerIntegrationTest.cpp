@@ -246,12 +246,9 @@ TEST(PageControllerIT, UserStyleAndScriptOnlyForMatchingPages) {
     servePage("/plain", "p");
     PageHost host;
     ASSERT_TRUE(host.load("http://match.test/styled"));
-    EXPECT_TRUE(waitUntil(
-        [&] {
-            return host.evaluate("getComputedStyle(document.body).backgroundColor") ==
-                   "rgb(1, 2, 3)";
-        },
-        5));
+    EXPECT_TRUE(waitUntil([&] {
+        return host.evaluate("getComputedStyle(document.body).backgroundColor") == "rgb(1, 2, 3)";
+    }));
     EXPECT_EQ(host.evaluate("window.injectedCount"), 1);
 
     ASSERT_TRUE(host.load("http://match.test/plain"));

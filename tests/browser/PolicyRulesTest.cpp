@@ -38,9 +38,6 @@ TEST(PolicyRules, ResponsesSavedOrShown) {
                      std::optional<std::string> disposition, bool flag = false) {
         return PolicyRules::decideResponse({mainFrame, url, mime, disposition, flag});
     };
-    auto named = decide(true, "https://x/get?id=1", "application/octet-stream",
-                        std::string("attachment; filename=\"data.bin\""));
-    EXPECT_EQ(named.fileName, "data.bin");
     EXPECT_EQ(decide(true, "https://x/song", "audio/mpeg", std::nullopt).kind, Kind::Download);
     EXPECT_EQ(decide(true, "https://x/page", "text/html", std::nullopt).kind, Kind::Show);
     // An attachment is saved whatever its type; an inline text stays in the window.

@@ -43,13 +43,7 @@ TEST(UrlBarState, HostlessAddressesAndTheLoadAction) {
     EXPECT_STREQ(bar.loadActionNotification(), "stop");
 }
 
-TEST(WindowRules, ClosingAndUserAgentAndTitle) {
-    using A = WindowRules::CloseAction;
-    // The only window with closeApplication off hides, even with several tabs to confirm.
-    EXPECT_EQ(WindowRules::closeAction(true, false, true, 5), A::HideApplication);
-    EXPECT_EQ(WindowRules::closeAction(true, true, true, 2), A::Confirm);
-    EXPECT_EQ(WindowRules::closeAction(false, false, false, 4), A::Close);
-
+TEST(WindowRules, UserAgentForANewPage) {
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::nullopt), "Safari-Mac");
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("")), "Safari-Mac");
     EXPECT_EQ(WindowRules::userAgentKeyForNewPage(false, std::string("Firefox-Mac")),

@@ -162,21 +162,6 @@ TEST(MainWindowIT, TabsShareOneWebProcess) {
     EXPECT_EQ(webProcesses(), 1);
 }
 
-// That the restored pages load, and come back as the window's open addresses, is checked when
-// the app restores its saved windows.
-TEST(MainWindowIT, RestoringUrlsMakesTabsLabelledWithTheirAddresses) {
-    VLMainWindowController* window = newWindow();
-    VLTabViewController& tabs = window->tabController();
-    const std::vector<std::string> urls = {"http://site.test/one", "http://site.test/two",
-                                           "http://site.test/three"};
-    EXPECT_TRUE(tabs.restoreUrls(urls));
-    ASSERT_EQ(tabs.tabsCount(), 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(tabs.itemAt(i)->label(), urls[i]);
-    }
-    EXPECT_EQ(tabs.selectedIndex(), 2);
-}
-
 TEST(MainWindowIT, ClosingTheLastWindowHidesTheApp) {
     VLMainWindowController* window = newWindow();
     window->tabController().addNewTab();
@@ -287,15 +272,6 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
         })) << "every window's bar";
     }
 
-    // A page without a title proposes its address.
-    servePage("/untitled", "", "");
-    first->tabController().addNewTab();
-    first->tabController().openUrl("http://site.test/untitled");
-    ASSERT_TRUE(waitLoaded(first, "/untitled"));
-    first->addBookmark();
-    EXPECT_EQ(first->tabController().addPopover()->nameTextField().get_text(),
-              "http://site.test/untitled");
-
     second->removeBookmark();
     VLBookmarkRemoveViewController* remove = second->tabController().removePopover();
     ASSERT_NE(remove, nullptr);
@@ -306,11 +282,6 @@ TEST(MainWindowIT, BookmarksAddedAndRemovedShowInEveryWindow) {
         EXPECT_TRUE(waitUntil(
             [&] { return window->tabController().bookmarkView().buttonTitles().empty(); }));
     }
-    // With nothing left, Remove does nothing and the popover stays open.
-    second->removeBookmark();
-    remove = second->tabController().removePopover();
-    remove->removeClick();
-    EXPECT_TRUE(remove->get_visible());
 
     // The bar opens a bookmark in the selected tab.
     VLBookmarksManager::sharedManager().addBookMark("Again", "http://site.test/marked");

@@ -4,7 +4,6 @@
 #include "LogCapture.h"
 #include "TestHome.h"
 #include "foundation/Bundle.h"
-#include "foundation/Plist.h"
 
 TEST(Bundle, InfoDictionaryAndResources) {
     Bundle& bundle = Bundle::main();
@@ -33,12 +32,4 @@ TEST(Bundle, BrokenInfoPlistGivesEmptyDictionary) {
 
     Bundle none(TestHome::path() + "/Nowhere.app");
     EXPECT_TRUE(none.infoDictionary().empty());
-}
-
-// Round trips of every value type are checked through the configuration and update tests.
-TEST(Plist, TextThatIsNoPlistIsRefused) {
-    std::string error;
-    EXPECT_FALSE(Plist::parse("not a plist", &error));
-    EXPECT_NE(error, "");
-    EXPECT_FALSE(Plist::parse(""));
 }

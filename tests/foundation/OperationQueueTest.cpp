@@ -5,7 +5,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <numeric>
 #include <stdexcept>
 #include <vector>
 
@@ -19,8 +18,6 @@ using namespace std::chrono_literals;
 struct Board {
     std::mutex mutex;
     std::condition_variable changed;
-    int running = 0;
-    int peak = 0;
     int released = 0;
     std::vector<int> started;
     std::vector<int> finished;
@@ -45,10 +42,8 @@ class GatedOperation : public Operation {
         std::unique_lock lock(board_.mutex);
         board_.started.push_back(index_);
         int position = static_cast<int>(board_.started.size());
-        board_.peak = std::max(board_.peak, ++board_.running);
         board_.changed.notify_all();
         board_.changed.wait(lock, [&] { return board_.released >= position || isCancelled(); });
-        --board_.running;
         board_.finished.push_back(index_);
         board_.changed.notify_all();
     }
@@ -68,25 +63,6 @@ class ThrowingOperation : public Operation {
     void main() override { throw std::runtime_error("disk on fire"); }
 };
 }  // namespace
-
-// At most the maximum at once, started in the order added, one more for each that ends: checked
-// with real transfers in DownloadOperationIT.FiveQueuedTransfersNeverRunMoreThanThreeAtOnce.
-TEST(OperationQueueTest, OneAtATimeKeepsStrictOrder) {
-    Board open;
-    open.release(50);  // each runs straight through
-    {
-        OperationQueue queue;
-        queue.setMaxConcurrentOperationCount(1);
-        for (int i = 0; i < 50; ++i) {
-            queue.addOperation(std::make_shared<GatedOperation>(open, i));
-        }
-        queue.waitUntilAllOperationsAreFinished();
-    }
-    std::vector<int> inOrder(50);
-    std::iota(inOrder.begin(), inOrder.end(), 0);
-    EXPECT_EQ(open.started, inOrder);
-    EXPECT_EQ(open.peak, 1);
-}
 
 TEST(OperationQueueTest, CancelledOperationsAreSkippedOrToldAndCompletionBlocksStillRun) {
     Board board;

@@ -55,9 +55,6 @@ TEST(Url, ReadsLikeThePlatformUrlClass) {
 TEST(JsonValue, WrongTypesReadAsAbsent) {
     nlohmann::json object = {{"flag", true}, {"one", 1},  {"text", "YES"}, {"list", {1, 2}},
                              {"big", 1e300}, {"neg", -5}, {"real", 2.75},  {"null", nullptr}};
-    EXPECT_EQ(json_value::boolean(object, "flag"), true);
-    EXPECT_EQ(json_value::boolean(object, "one"), true);
-    EXPECT_EQ(json_value::boolean(object, "text"), true);
     EXPECT_EQ(json_value::boolean(object, "list"), std::nullopt);
     EXPECT_EQ(json_value::boolean(object, "null"), std::nullopt);
     EXPECT_EQ(json_value::string(object, "one"), std::nullopt);

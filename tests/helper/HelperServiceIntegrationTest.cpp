@@ -89,24 +89,6 @@ bool closeRequested(const FakeNotificationServer& server, std::uint32_t id) {
 }
 }  // namespace
 
-TEST(HelperService, KeepsLoginsInTheKeyringPerSite) {
-    // A locked keyring is the store's test and the manager's; updates and a login without URL
-    // are the client's.
-    PrivateBus bus;
-    KeyringDaemon keyring(bus);
-    HelperProcess helper(bus);
-    ShellStub shell(bus);
-    GDBusConnection* c = shell.connection();
-    const std::string site = "https://site.example/";
-
-    EXPECT_EQ(store(c, "saveCredentials", "pw1", "alice", site + "login"), true);
-    EXPECT_EQ(store(c, "saveCredentials", "pwb", "bob", "http://site.example/"), true);
-    // http and https are one site; saving again replaces.
-    EXPECT_EQ(store(c, "saveCredentials", "pw2", "alice", "http://site.example/other"), true);
-    EXPECT_EQ(logins(c, site + "any?page=2"), (Logins{{"alice", "pw2"}, {"bob", "pwb"}}));
-    EXPECT_EQ(password(c, "alice", site), "pw2");
-}
-
 TEST(HelperService, RefusesOrAnswersNoToHostileArguments) {
     PrivateBus bus;
     KeyringDaemon keyring(bus);

@@ -27,9 +27,14 @@ KeychainAttributes withAttributes(KeychainAttributes more) {
 }
 }  // namespace
 
-TEST(KeychainManager, SavedLoginIsOneWebFormItemFoundFromHttpAndHttps) {
+// A keychain manager over an empty in-memory store.
+class Keychain : public testing::Test {
+  protected:
     InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+    KeychainManager keychain{store};
+};
+
+TEST_F(Keychain, SavedLoginIsOneWebFormItemFoundFromHttpAndHttps) {
     ASSERT_TRUE(keychain.saveCredentials("s3cret", "alice", url("http://site.example/login?x=1")));
 
     auto items = store.items();
@@ -56,13 +61,9 @@ TEST(KeychainManager, SavedLoginIsOneWebFormItemFoundFromHttpAndHttps) {
     KeychainError error = KeychainError::unexpectedPasswordData();
     EXPECT_EQ(keychain.passwordFor("alice", url("ftp://site.example/"), &error), std::nullopt);
     EXPECT_EQ(error, KeychainError::noPassword());
-    EXPECT_EQ(KeychainManager::protocolText("xhttpx"), "https");
-    EXPECT_EQ(KeychainManager::protocolText("ftp"), "ftp");
 }
 
-TEST(KeychainManager, SavingAgainReplacesThePasswordOfThatAccountOnly) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, SavingAgainReplacesThePasswordOfThatAccountOnly) {
     Url site = url("https://site.example/");
     ASSERT_TRUE(keychain.saveCredentials("one", "alice", site));
     ASSERT_TRUE(keychain.saveCredentials("two", "alice", url("http://site.example/again")));
@@ -77,9 +78,7 @@ TEST(KeychainManager, SavingAgainReplacesThePasswordOfThatAccountOnly) {
     EXPECT_EQ(keychain.passwordFor("", site), "");
 }
 
-TEST(KeychainManager, UrlWithoutHostOrSchemeStoresNothingAndAnswersEmpty) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, UrlWithoutHostOrSchemeStoresNothingAndAnswersEmpty) {
     for (const std::optional<Url>& noSite :
          {std::optional<Url>(url("file:///home/user/page.html")), Url::parse("relative/page"),
           Url::parse("//host.example/no-scheme"), std::optional<Url>()}) {
@@ -96,9 +95,7 @@ TEST(KeychainManager, UrlWithoutHostOrSchemeStoresNothingAndAnswersEmpty) {
     EXPECT_EQ(store.operationCount(), 0);
 }
 
-TEST(KeychainManager, ExplicitPortIsPartOfTheItemButNotOfQueriesWithoutOne) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, ExplicitPortIsPartOfTheItemButNotOfQueriesWithoutOne) {
     ASSERT_TRUE(keychain.saveCredentials("ported", "alice", url("https://site.example:8443/a")));
     ASSERT_EQ(store.items().size(), 1u);
     EXPECT_EQ(store.items()[0].attributes.at("port"), "8443");
@@ -124,9 +121,7 @@ TEST(KeychainManager, ExplicitPortIsPartOfTheItemButNotOfQueriesWithoutOne) {
     EXPECT_EQ(keychain.passwordFor("alice", url("https://site.example:8443/")), "changed");
 }
 
-TEST(KeychainManager, MissingItemsAndStoreFailures) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, MissingItemsAndStoreFailures) {
     Url site = url("https://site.example/");
     KeychainError error = KeychainError::unexpectedPasswordData();
 
@@ -171,9 +166,7 @@ TEST(KeychainManager, MissingItemsAndStoreFailures) {
     EXPECT_EQ(store.items().size(), 1u);
 }
 
-TEST(KeychainManager, PasswordDataThatIsNotTextIsUnexpected) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, PasswordDataThatIsNotTextIsUnexpected) {
     const KeychainAttributes site{{"protocol", "https"}, {"server", "site.example"}};
     auto account = [&](const std::string& name) {
         return withAttributes(
@@ -195,9 +188,7 @@ TEST(KeychainManager, PasswordDataThatIsNotTextIsUnexpected) {
               (std::vector<Credentials>{Credentials("good", "gr\xc3\xbcn", page)}));
 }
 
-TEST(KeychainManager, FullListRebuildsEachUrlFromProtocolServerAndPort) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, FullListRebuildsEachUrlFromProtocolServerAndPort) {
     using Item = std::pair<KeychainAttributes, std::optional<std::string>>;
     for (const auto& [attributes, data] : std::vector<Item>{
              {{{"protocol", "https"}, {"server", "a.example"}, {"account", "ann"}}, "1"},
@@ -228,9 +219,7 @@ TEST(KeychainManager, FullListRebuildsEachUrlFromProtocolServerAndPort) {
                                         Credentials("dan", "4", url("https://[::1]:8443"))}));
 }
 
-TEST(KeychainManager, ConcurrentSavesOfOneAccountMakeOneItem) {
-    InMemoryKeychainStore store;
-    KeychainManager keychain(store);
+TEST_F(Keychain, ConcurrentSavesOfOneAccountMakeOneItem) {
     Url site = url("https://site.example/");
     std::future<bool> second;
     bool secondFinishedInside = false;

@@ -16,16 +16,6 @@ VariantRef parsed(const std::string& text) {
     return VariantRef::adopt(value);
 }
 
-std::vector<std::string> keysOf(const VariantRef& dictionary) {
-    std::vector<std::string> keys;
-    for (gsize i = 0; i < g_variant_n_children(dictionary.get()); ++i) {
-        const char* key = nullptr;
-        g_variant_get_child(dictionary.get(), i, "{&sv}", &key, nullptr);
-        keys.emplace_back(key);
-    }
-    return keys;
-}
-
 template <class Record>
 std::optional<Record> decode(const std::string& text, std::string* refusal = nullptr) {
     return RecordCoding::decode<Record>(parsed(text).get(), refusal);
@@ -44,31 +34,23 @@ VLCredentials login(std::optional<std::string> username, std::optional<std::stri
     credentials.setUrl(std::move(url));
     return credentials;
 }
-
-using Keys = std::vector<std::string>;
 }  // namespace
 
 TEST(Records, EncodeAndDecodeKeepEveryFieldAndEveryAbsence) {
     VLNotificationInfo full = notification("6F9619FF-8B86-D011-B42D-00C04FC964FF",
                                            {action("reply", "Reply"), action("archive", {})});
     full.setMessage("Hello \xe2\x9c\x89");
-    EXPECT_EQ(keysOf(RecordCoding::encode(full)),
-              (Keys{"title", "subTitle", "message", "identifier", "actions"}));
     EXPECT_EQ(roundTrip(full), full);
-    EXPECT_EQ(keysOf(RecordCoding::encode(action("id", "Title"))), (Keys{"title", "identifier"}));
 
-    // Absent fields are not written and come back absent; an empty array stays an empty array.
+    // Absent fields come back absent; an empty array stays an empty array.
     VLNotificationInfo sparse;
     sparse.setIdentifier("id");
     sparse.setActions(std::vector<VLNotificationActionInfo>{});
-    EXPECT_EQ(keysOf(RecordCoding::encode(sparse)), (Keys{"identifier", "actions"}));
     EXPECT_EQ(roundTrip(sparse), sparse);
 
     VLCredentials credentials =
         login("alice", "p\xc3\xa4ss word", Url::parse("https://site.example:8443/login?next=%2F"));
-    EXPECT_EQ(keysOf(RecordCoding::encode(credentials)), (Keys{"username", "password", "url"}));
     EXPECT_EQ(roundTrip(credentials), credentials);
-    EXPECT_EQ(keysOf(RecordCoding::encode(VLCredentials())), Keys{});
 
     // Arrays of credentials, as in a reply, an empty record among them.
     VariantRef array = RecordCoding::encodeArray(std::vector{credentials, VLCredentials()});
@@ -161,9 +143,4 @@ TEST(Records, OversizedTextIsAbsentAndBrokenUtf8IsRepaired) {
     EXPECT_TRUE(g_utf8_validate(title->c_str(), -1, nullptr));
     EXPECT_TRUE(title->starts_with("bad "));
     EXPECT_TRUE(log.contains("not valid UTF-8"));
-
-    // A plain string where a URL argument belongs is no URL (absent URLs and optional strings
-    // cross the bus in the client's and the helper's integration tests).
-    EXPECT_EQ(WireValue::decodeUrl(WireValue::string("https://site.example/").get(), "t"),
-              std::nullopt);
 }

@@ -10,7 +10,6 @@
 #include <gtkmm/radiobutton.h>
 #include <gtkmm/scale.h>
 #include <gtkmm/treeview.h>
-#include <gtksourceview/gtksource.h>
 
 #include <filesystem>
 #include <functional>
@@ -247,16 +246,6 @@ TEST(PreferencesIT, ScriptPaneNamesNewRulesAndPatternsAndStoresTheScriptWhenHidd
     }
     EXPECT_EQ(saved.value("script", ""), "document.title = 'mail';");
     EXPECT_EQ(saved["pattern"]["*domain_0*"]["state"], 1);
-    // Each pane colours its own language.
-    auto* styles =
-        dynamic_cast<VLUserScriptsViewController*>(Preferences::window().pane(Pane::UserStyles));
-    ASSERT_TRUE(styles);
-    for (auto [editor, language] : {std::pair{pane, "js"}, {styles, "css"}}) {
-        GtkSourceLanguage* syntax = gtk_source_buffer_get_language(
-            GTK_SOURCE_BUFFER(editor->editor().get_buffer()->gobj()));
-        ASSERT_TRUE(syntax) << language;
-        EXPECT_STREQ(gtk_source_language_get_id(syntax), language);
-    }
 }
 
 TEST(PreferencesIT, ShortcutsPaneReplacesTheStoreFromTheTableWhenHidden) {

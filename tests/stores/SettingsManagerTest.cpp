@@ -23,9 +23,7 @@ Image solidImage(int width, int height) {
 }  // namespace
 
 TEST(VLSettingsManager, MissingFileGivesSafeDefaultsAndHomeUrlGetsAScheme) {
-    LogCapture log;
     VLSettingsManager settings;
-    EXPECT_TRUE(log.contains("loadSettings2"));
     EXPECT_EQ(settings.getMainUrl(), std::nullopt);
     EXPECT_EQ(settings.pathToDownloadsFolder(), TestHome::path() + "/Downloads");
     EXPECT_EQ(settings.windowOpacity(), 100.0) << "opaque";

@@ -34,15 +34,9 @@ void XInput::click(Gtk::Widget& widget, int x, int y, unsigned button, bool with
     XFlush(display());
 }
 
-void XInput::key(const char* keysym, bool withControl) {
+void XInput::key(const char* keysym) {
     KeyCode code = XKeysymToKeycode(display(), XStringToKeysym(keysym));
-    if (withControl) {
-        control(true);
-    }
     XTestFakeKeyEvent(display(), code, True, CurrentTime);
     XTestFakeKeyEvent(display(), code, False, CurrentTime);
-    if (withControl) {
-        control(false);
-    }
     XFlush(display());
 }

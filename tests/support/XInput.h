@@ -7,6 +7,6 @@ class XInput {
   public:
     // Clicks `button` at (x, y) in the widget's coordinates, with Control held when asked.
     static void click(Gtk::Widget& widget, int x, int y, unsigned button, bool control = false);
-    // Presses and releases a key (an X keysym name such as "Return"), with Control when asked.
-    static void key(const char* keysym, bool control = false);
+    // Presses and releases a key (an X keysym name such as "Return").
+    static void key(const char* keysym);
 };
