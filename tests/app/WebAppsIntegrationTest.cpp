@@ -151,12 +151,15 @@ TEST(WebAppsIT, MadeAppOpensItsSiteHandsOtherHostsOutAndGoesAwayWhole) {
     EXPECT_EQ(restore["window0"]["url"], nlohmann::json{server.url("/home")});
     EXPECT_EQ(restore["window1"]["url"], nlohmann::json{server.url("/event")}) << "a new window";
     EXPECT_TRUE(JsonFile::parse(readFileBytes(settings + "/history.json"), nullptr).is_object());
+    const std::string cache =
+        TestHome::cacheHome() + "/" + info["CFBundleIdentifier"].get<std::string>();
+    EXPECT_TRUE(fs::exists(cache + "/icondatabase")) << "visited pages' icons are the app's own";
+    EXPECT_FALSE(fs::exists(TestHome::cacheHome() + "/webkitgtk"));
 
     ASSERT_EQ(sitebox({"--remove-app", "Example Mail", "--purge"}, &out, &err), 0) << err;
     for (const std::string& gone :
          {bundle, entry, settings,
-          TestHome::dataHome() + "/icons/hicolor/128x128/apps/" + id + ".png",
-          TestHome::cacheHome() + "/" + info["CFBundleIdentifier"].get<std::string>()}) {
+          TestHome::dataHome() + "/icons/hicolor/128x128/apps/" + id + ".png", cache}) {
         EXPECT_FALSE(fs::exists(gone)) << gone;
     }
     EXPECT_FALSE(updateList().contains(bundle));
