@@ -115,9 +115,11 @@ bool PageHost::waitForLoad(const std::string& urlPart, int timeoutMs) {
 }
 
 bool PageHost::load(const std::string& url) {
-    size_t before = delegate.ended.size();
+    // The end of a load still running (cancelled by this one) must not pass for this load's.
+    const size_t before = delegate.began.size();
     controller->loadRequest(url);
-    return waitUntil([&] { return delegate.ended.size() > before; }, 20000);
+    return waitUntil(
+        [&] { return delegate.began.size() > before && delegate.endsSinceLastBegin > 0; }, 20000);
 }
 
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script) {

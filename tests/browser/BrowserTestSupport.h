@@ -66,6 +66,7 @@ class TestDelegate : public VLWebViewControllerDelegate {
   public:
     std::vector<std::string> began;
     std::vector<std::string> ended;
+    size_t endsSinceLastBegin = 0;
     std::vector<bool> loadStatus;
     std::vector<std::string> kept;  // pages that stayed after a load that did not replace them
     std::vector<std::unique_ptr<VLWebViewController>> newPages;
@@ -74,9 +75,11 @@ class TestDelegate : public VLWebViewControllerDelegate {
 
     void didBeignLoadUrl(VLWebViewController&, const std::string& url) override {
         began.push_back(url);
+        endsSinceLastBegin = 0;
     }
     void didEndLoadUrl(VLWebViewController&, const std::string& url) override {
         ended.push_back(url);
+        ++endsSinceLastBegin;
     }
     void didChangeLoadStatus(VLWebViewController&, bool loading) override {
         loadStatus.push_back(loading);
