@@ -210,6 +210,8 @@ void AppDelegate::emptyCacheClick() {
 
 void AppDelegate::clearHistoryAction() {
     VLHistoryManager::sharedManager().clearHistory();
+    // The engine's icon of each page visited names that page too.
+    VLWebEngine::shared().clearPageIcons();
 }
 
 void AppDelegate::requestMobileVersion() {

@@ -85,6 +85,12 @@ void VLWebEngine::setCookieAcceptPolicy(unsigned long policy) {
     webkit_cookie_manager_set_accept_policy(cookieManager(), accept);
 }
 
+void VLWebEngine::clearPageIcons() {
+    if (WebKitFaviconDatabase* icons = webkit_web_context_get_favicon_database(context_.get())) {
+        webkit_favicon_database_clear(icons);
+    }
+}
+
 void VLWebEngine::clearCache() {
     auto [callback, data] = async_.callback([](GObject* source, GAsyncResult* result) {
         GErrorPtr error;

@@ -27,6 +27,8 @@ class VLWebEngine {
     void setCookieAcceptPolicy(unsigned long policy);
     // Empties the web cache (disk and memory) of every page; failures are logged.
     void clearCache();
+    // Forgets which icon each visited page had (a record of the pages visited).
+    void clearPageIcons();
 
   private:
     friend class NoDestructor<VLWebEngine>;

@@ -11,6 +11,7 @@
 #include "app/NewWebAppDialog.h"
 #include "app/VLMainMenu.h"
 #include "browser/VLTabViewItem.h"
+#include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
 #include "browser/VLWebViewController.h"
 #include "foundation/JsonFile.h"
@@ -260,9 +261,39 @@ TEST(AppIT, HistoryAndUserAgentMenus) {
               (std::vector<std::string>{"Back", "Forward", "Home", "-", "Ay", "Bee", "-",
                                         "Clear History"}));
 
+    // Clearing also forgets the pages' icons, which name the pages visited.
+    VLWebViewController* page = AppHost::windows()[0]->tabController().selectedWebViewController();
+    PageHost::server().serve(
+        "/iconic", "<!doctype html><title>Iconic</title><link rel=icon href=/i.png>", "text/html");
+    serveFile("/i.png", "image/png", redPng());
+    page->loadRequest("http://icon.test/iconic");
+    auto hasIcon = [] {
+        auto found = std::make_shared<std::optional<bool>>();
+        webkit_favicon_database_get_favicon(
+            webkit_web_context_get_favicon_database(VLWebEngine::shared().context()),
+            "http://icon.test/iconic", nullptr,
+            +[](GObject* icons, GAsyncResult* result, gpointer data) {
+                // The answer may come after the wait gave up: the callback owns its copy.
+                std::unique_ptr<std::shared_ptr<std::optional<bool>>> found(
+                    static_cast<std::shared_ptr<std::optional<bool>>*>(data));
+                cairo_surface_t* icon = webkit_favicon_database_get_favicon_finish(
+                    WEBKIT_FAVICON_DATABASE(icons), result, nullptr);
+                **found = icon != nullptr;
+                if (icon) {
+                    cairo_surface_destroy(icon);
+                }
+            },
+            std::make_unique<std::shared_ptr<std::optional<bool>>>(found).release());
+        waitUntil([&] { return found->has_value(); });
+        return found->value_or(false);
+    };
+    ASSERT_TRUE(waitUntil(hasIcon));
+    host.app.clearHistoryAction();
+    EXPECT_TRUE(VLHistoryManager::sharedManager().sortedByDateNames().empty());
+    EXPECT_FALSE(hasIcon());
+
     // A full user-agent string matches no item: "Safari-Mac" is chosen and stored, and pages
     // fall back to the engine's own agent.
-    VLWebViewController* page = AppHost::windows()[0]->tabController().selectedWebViewController();
     host.app.agentClick("Firefox-Mac");
     EXPECT_EQ(page->customUserAgent(), VLWebManager::sharedManager().userAgent("Firefox-Mac"));
     const std::string full = "Mozilla/5.0 (X11; Linux x86_64) Custom/1.0";

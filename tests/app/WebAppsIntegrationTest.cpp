@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "BrowserTestSupport.h"
 #include "FileGuards.h"
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
@@ -54,12 +55,6 @@ std::string desktopEntryId() {
         }
     }
     return {};
-}
-
-std::string redPng() {
-    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 32, 32));
-    gdk_pixbuf_fill(pixbuf.get(), 0xff0000ff);
-    return Image(pixbuf).pngData();
 }
 
 // The desktop's default browser here: a script that writes down each URL it is given.

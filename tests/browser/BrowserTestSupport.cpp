@@ -8,6 +8,7 @@
 #include "rules/VLWhiteListManager.h"
 
 #include "browser/VLWebEngine.h"
+#include "foundation/GObjectPtr.h"
 #include "foundation/NoDestructor.h"
 
 std::optional<Workspace::Application> FakeWorkspace::applicationForUrl(const std::string& url) {
@@ -120,6 +121,17 @@ bool PageHost::load(const std::string& url) {
     controller->loadRequest(url);
     return waitUntil(
         [&] { return delegate.began.size() > before && delegate.endsSinceLastBegin > 0; }, 20000);
+}
+
+std::string redPng() {
+    auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 32, 32));
+    gdk_pixbuf_fill(pixbuf.get(), 0xff0000ff);
+    gchar* data = nullptr;
+    gsize size = 0;
+    gdk_pixbuf_save_to_buffer(pixbuf.get(), &data, &size, "png", nullptr, nullptr);
+    std::string png(data ? data : "", size);
+    g_free(data);
+    return png;
 }
 
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script) {

@@ -92,6 +92,9 @@ class TestDelegate : public VLWebViewControllerDelegate {
     void closeTab(VLWebViewController&) override { ++closeRequests; }
 };
 
+// A 32-pixel red square as PNG bytes.
+std::string redPng();
+
 // Runs a script in the page and returns its JSON result (null on error).
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script);
 
