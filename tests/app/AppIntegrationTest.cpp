@@ -268,24 +268,22 @@ TEST(AppIT, HistoryAndUserAgentMenus) {
     serveFile("/i.png", "image/png", redPng());
     page->loadRequest("http://icon.test/iconic");
     auto hasIcon = [] {
-        auto found = std::make_shared<std::optional<bool>>();
+        static std::optional<bool> found;  // static: an answer may come after the wait gave up
+        found.reset();
         webkit_favicon_database_get_favicon(
             webkit_web_context_get_favicon_database(VLWebEngine::shared().context()),
             "http://icon.test/iconic", nullptr,
-            +[](GObject* icons, GAsyncResult* result, gpointer data) {
-                // The answer may come after the wait gave up: the callback owns its copy.
-                std::unique_ptr<std::shared_ptr<std::optional<bool>>> found(
-                    static_cast<std::shared_ptr<std::optional<bool>>*>(data));
+            +[](GObject* icons, GAsyncResult* result, gpointer) {
                 cairo_surface_t* icon = webkit_favicon_database_get_favicon_finish(
                     WEBKIT_FAVICON_DATABASE(icons), result, nullptr);
-                **found = icon != nullptr;
+                found = icon != nullptr;
                 if (icon) {
                     cairo_surface_destroy(icon);
                 }
             },
-            std::make_unique<std::shared_ptr<std::optional<bool>>>(found).release());
-        waitUntil([&] { return found->has_value(); });
-        return found->value_or(false);
+            nullptr);
+        waitUntil([] { return found.has_value(); });
+        return found.value_or(false);
     };
     ASSERT_TRUE(waitUntil(hasIcon));
     host.app.clearHistoryAction();

@@ -10,6 +10,7 @@
 #include "browser/VLWebEngine.h"
 #include "foundation/GObjectPtr.h"
 #include "foundation/NoDestructor.h"
+#include "maintenance/Image.h"
 
 std::optional<Workspace::Application> FakeWorkspace::applicationForUrl(const std::string& url) {
     auto it = applications.find(url.substr(0, url.find(':')));
@@ -126,12 +127,7 @@ bool PageHost::load(const std::string& url) {
 std::string redPng() {
     auto pixbuf = GObjectPtr<GdkPixbuf>::adopt(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 32, 32));
     gdk_pixbuf_fill(pixbuf.get(), 0xff0000ff);
-    gchar* data = nullptr;
-    gsize size = 0;
-    gdk_pixbuf_save_to_buffer(pixbuf.get(), &data, &size, "png", nullptr, nullptr);
-    std::string png(data ? data : "", size);
-    g_free(data);
-    return png;
+    return Image(pixbuf).pngData();
 }
 
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script) {
