@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "browser/Containers.h"
 #include "browser/MainInterface.h"
 #include "foundation/NotificationNames.h"
 #include "maintenance/ColorString.h"
@@ -78,7 +79,7 @@ void VLMainWindow::placeHeaderBar(bool inContent) {
         gtk_window_set_titlebar(GTK_WINDOW(gobj()), nullptr);
         toolbarSlot_->pack_start(*headerBar_, Gtk::PACK_SHRINK);
     } else {
-        toolbarSlot_->remove(*headerBar_);
+        Containers::remove(*toolbarSlot_, *headerBar_);
         gtk_window_set_titlebar(GTK_WINDOW(gobj()), header);
     }
     g_object_unref(header);

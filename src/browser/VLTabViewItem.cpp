@@ -1,5 +1,6 @@
 #include "browser/VLTabViewItem.h"
 
+#include "browser/Containers.h"
 #include "browser/VLWebViewController.h"
 
 VLTabViewItem::VLTabViewItem(std::unique_ptr<VLWebViewController> controller,
@@ -24,9 +25,7 @@ VLTabViewItem::VLTabViewItem(std::unique_ptr<VLWebViewController> controller,
 }
 
 VLTabViewItem::~VLTabViewItem() {
-    for (Gtk::Widget* child : page_.get_children()) {
-        page_.remove(*child);
-    }
+    Containers::removeChildren(page_);
 }
 
 void VLTabViewItem::attachPage() {

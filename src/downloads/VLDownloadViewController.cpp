@@ -1,5 +1,6 @@
 #include "downloads/VLDownloadViewController.h"
 
+#include "browser/Containers.h"
 #include "browser/MainInterface.h"
 #include "foundation/Log.h"
 #include "foundation/NotificationNames.h"
@@ -24,10 +25,8 @@ VLDownloadViewController::VLDownloadViewController(VLDownloadQueue& queue)
 VLDownloadViewController::~VLDownloadViewController() = default;
 
 void VLDownloadViewController::reloadData() {
-    for (Gtk::Widget* row : downloadTableView_->get_children()) {
-        downloadTableView_->remove(*row);
-    }
     cells_.clear();
+    Containers::removeChildren(*downloadTableView_);
     for (const auto& operation : downloadQueue_.operationsArray()) {
         auto builder = MainInterface::builderFromFile(kInterface, {"DownloadCell"});
         try {

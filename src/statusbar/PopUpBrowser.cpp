@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "browser/Containers.h"
 #include "browser/VLMainWindowController.h"
 #include "foundation/NotificationCenter.h"
 #include "statusbar/PopupGeometry.h"
@@ -45,7 +46,7 @@ void PopUpBrowser::setContent(VLMainWindowController& controller) {
     }
     controller_ = &controller;
     content_ = GObjectPtr<GtkWidget>::retain(child->gobj());
-    controller.window().remove();
+    Containers::remove(controller.window(), *child);
     overlay_.add(*child);
     // A tray app has no menu bar of its own; the tray icon's menu stands in for it.
     for (Gtk::Widget* widget = &controller.menubarSlot(); widget && widget != child;
@@ -62,7 +63,7 @@ void PopUpBrowser::releaseContent() {
         return;
     }
     Gtk::Widget* child = Glib::wrap(content_.get());
-    overlay_.remove();
+    Containers::remove(overlay_, *child);
     controller_->window().add(*child);
     if (menuBar_) {
         menuBar_->show();

@@ -58,8 +58,14 @@ TEST(MainWindowIT, TabRowShowsForTwoTabsAndReturnToPriorGoesBack) {
     tabs.addNewTab();
     EXPECT_TRUE(tabs.tabBarVisible());
     EXPECT_EQ(tabs.selectedIndex(), 1);
+    // A closed tab's web view is freed, not only destroyed.
+    static bool freed = false;
+    g_object_set_data_full(G_OBJECT(tabs.selectedWebViewController()->webview().webView()),
+                           "test-freed", &freed,
+                           [](gpointer flag) { *static_cast<bool*>(flag) = true; });
     tabs.removeCurrentTab();
     EXPECT_FALSE(tabs.tabBarVisible());
+    EXPECT_TRUE(waitUntil([] { return freed; }));
 
     VLSettingsManager::sharedManager().setReturnToPrior(true);
     for (int i = 1; i <= 3; ++i) {

@@ -96,6 +96,9 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
         {"Canceled", false, false, false, false},
         {"Failed", false, false, false, false},
     };
+    static bool rowFreed = false;
+    g_object_set_data_full(G_OBJECT(list.cellAt(0).view().gobj()), "test-freed", &rowFreed,
+                           [](gpointer flag) { *static_cast<bool*>(flag) = true; });
     for (int reload = 0; reload < 2; ++reload) {
         for (size_t row = 0; row < 4; ++row) {
             EXPECT_EQ(lookOf(list.cellAt(row)), expected[row])
@@ -103,6 +106,7 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
         }
         list.reloadData();  // the rows made again show the same
     }
+    EXPECT_TRUE(rowFreed) << "the rows a reload replaces are freed";
     EXPECT_EQ(widgetIn<Gtk::Label>(list.cellAt(3).view(), "fileNameField").get_text(),
               server.url("/missing.bin"))
         << "a download without a name is listed under its address";
