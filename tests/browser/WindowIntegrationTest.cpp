@@ -192,9 +192,14 @@ TEST(MainWindowIT, ClosingAsksOnlyWithTwoOrMoreTabs) {
     VLSettingsManager::sharedManager().setConfirmColseTabs(true);
     VLMainWindowController* keep = newWindow();  // so the others are not the last window
     VLMainWindowController* single = newWindow();
+    static bool freed = false;
+    g_object_set_data_full(
+        G_OBJECT(single->tabController().selectedWebViewController()->webview().webView()),
+        "test-freed", &freed, [](gpointer flag) { *static_cast<bool*>(flag) = true; });
     single->window().close();  // one tab: closes without asking
     drainMainContext();
     EXPECT_EQ(VLMainWindowController::openControllers().size(), 1u);
+    EXPECT_TRUE(waitUntil([] { return freed; })) << "a closed window frees its pages";
 
     VLMainWindowController* several = newWindow();
     several->tabController().addNewTab();
