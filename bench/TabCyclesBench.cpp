@@ -1,7 +1,8 @@
 // Opening and closing tabs must not leak: the shell's resident memory after 50 open/load/close
 // cycles against after the first, and the PSS of the shell with its web processes (which tabs
-// share, so a page that leaves something behind shows there). Run under a display:
-//   xvfb-run -a tab_cycles_bench [cycles]
+// share, so a page that leaves something behind shows there). With --same-tab every cycle loads
+// the next address in one tab instead (what a tab keeps per navigation). Run under a display:
+//   xvfb-run -a tab_cycles_bench [cycles] [--same-tab]
 #include <gtkmm/main.h>
 #include <unistd.h>
 
@@ -73,8 +74,10 @@ long treePssKiB(std::string& parts) {
     return total;
 }
 
-bool cycle(VLTabViewController& tabs, const std::string& url) {
-    tabs.addNewTab();
+bool cycle(VLTabViewController& tabs, const std::string& url, bool sameTab) {
+    if (!sameTab) {
+        tabs.addNewTab();
+    }
     tabs.openUrl(url);
     bool ok = waitUntil(
         [&] {
@@ -83,7 +86,9 @@ bool cycle(VLTabViewController& tabs, const std::string& url) {
                    !webkit_web_view_is_loading(page->webview().webView());
         },
         30000);
-    tabs.removeCurrentTab();
+    if (!sameTab) {
+        tabs.removeCurrentTab();
+    }
     // Let closed pages finish going away.
     waitUntil([] { return false; }, 50);
     return ok;
@@ -94,6 +99,7 @@ int main(int argc, char** argv) {
     setenv("WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS", "1", 0);
     EnginePainting::applyToThisMachine();
     const int cycles = argc > 1 ? std::atoi(argv[1]) : 50;
+    const bool sameTab = argc > 2 && std::string(argv[2]) == "--same-tab";
     Gtk::Main kit(argc, argv);
     ScratchHome::init("Bench");
     // The window comes from the source tree's Main.ui.
@@ -115,20 +121,21 @@ int main(int argc, char** argv) {
     }
     VLTabViewController& tabs = window->tabController();
     int failures = 0;
-    failures += !cycle(tabs, server.url("/page.html?0"));
+    failures += !cycle(tabs, server.url("/page.html?0"), sameTab);
     // Closed pages leave garbage the engine collects at its next memory check (every 5 s).
     waitUntil([] { return false; }, 6000);
     const long first = residentKiB();
     std::string firstParts;
     const long firstTree = treePssKiB(firstParts);
     for (int i = 1; i < cycles; ++i) {
-        failures += !cycle(tabs, server.url("/page.html?" + std::to_string(i)));
+        failures += !cycle(tabs, server.url("/page.html?" + std::to_string(i)), sameTab);
     }
     waitUntil([] { return false; }, 6000);
     const long last = residentKiB();
     std::string lastParts;
     const long lastTree = treePssKiB(lastParts);
-    std::printf("tabs: %d cycles (%d failed loads)\n", cycles, failures);
+    std::printf("%s: %d cycles (%d failed loads)\n", sameTab ? "navigations in one tab" : "tabs",
+                cycles, failures);
     std::printf("RSS after 1 cycle: %ld KiB, after %d: %ld KiB, growth %.1f %%\n", first, cycles,
                 last, 100.0 * (last - first) / first);
     std::printf(
