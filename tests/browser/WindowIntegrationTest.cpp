@@ -2,6 +2,7 @@
 #include <gtkmm/button.h>
 
 #include "BrowserTestSupport.h"
+#include "FinalizeWatch.h"
 #include "LogCapture.h"
 #include "browser/VLBookmarkRemoveViewController.h"
 #include "browser/VLBookmarkView.h"
@@ -59,13 +60,10 @@ TEST(MainWindowIT, TabRowShowsForTwoTabsAndReturnToPriorGoesBack) {
     EXPECT_TRUE(tabs.tabBarVisible());
     EXPECT_EQ(tabs.selectedIndex(), 1);
     // A closed tab's web view is freed, not only destroyed.
-    static bool freed = false;
-    g_object_set_data_full(G_OBJECT(tabs.selectedWebViewController()->webview().webView()),
-                           "test-freed", &freed,
-                           [](gpointer flag) { *static_cast<bool*>(flag) = true; });
+    auto freed = watchFinalize(tabs.selectedWebViewController()->webview().webView());
     tabs.removeCurrentTab();
     EXPECT_FALSE(tabs.tabBarVisible());
-    EXPECT_TRUE(waitUntil([] { return freed; }));
+    EXPECT_TRUE(waitUntil([&] { return *freed; }));
 
     VLSettingsManager::sharedManager().setReturnToPrior(true);
     for (int i = 1; i <= 3; ++i) {
@@ -192,14 +190,12 @@ TEST(MainWindowIT, ClosingAsksOnlyWithTwoOrMoreTabs) {
     VLSettingsManager::sharedManager().setConfirmColseTabs(true);
     VLMainWindowController* keep = newWindow();  // so the others are not the last window
     VLMainWindowController* single = newWindow();
-    static bool freed = false;
-    g_object_set_data_full(
-        G_OBJECT(single->tabController().selectedWebViewController()->webview().webView()),
-        "test-freed", &freed, [](gpointer flag) { *static_cast<bool*>(flag) = true; });
+    auto freed =
+        watchFinalize(single->tabController().selectedWebViewController()->webview().webView());
     single->window().close();  // one tab: closes without asking
     drainMainContext();
     EXPECT_EQ(VLMainWindowController::openControllers().size(), 1u);
-    EXPECT_TRUE(waitUntil([] { return freed; })) << "a closed window frees its pages";
+    EXPECT_TRUE(waitUntil([&] { return *freed; })) << "a closed window frees its pages";
 
     VLMainWindowController* several = newWindow();
     several->tabController().addNewTab();

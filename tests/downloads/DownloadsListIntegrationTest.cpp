@@ -6,6 +6,7 @@
 
 #include <tuple>
 
+#include "FinalizeWatch.h"
 #include "LocalHttpServer.h"
 #include "MainLoopWait.h"
 #include "TestHome.h"
@@ -96,9 +97,7 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
         {"Canceled", false, false, false, false},
         {"Failed", false, false, false, false},
     };
-    static bool rowFreed = false;
-    g_object_set_data_full(G_OBJECT(list.cellAt(0).view().gobj()), "test-freed", &rowFreed,
-                           [](gpointer flag) { *static_cast<bool*>(flag) = true; });
+    auto rowFreed = watchFinalize(list.cellAt(0).view().gobj());
     for (int reload = 0; reload < 2; ++reload) {
         for (size_t row = 0; row < 4; ++row) {
             EXPECT_EQ(lookOf(list.cellAt(row)), expected[row])
@@ -106,7 +105,7 @@ TEST(DownloadsListIT, RowsShowRunningDoneCancelledAndFailedTransfers) {
         }
         list.reloadData();  // the rows made again show the same
     }
-    EXPECT_TRUE(rowFreed) << "the rows a reload replaces are freed";
+    EXPECT_TRUE(*rowFreed) << "the rows a reload replaces are freed";
     EXPECT_EQ(widgetIn<Gtk::Label>(list.cellAt(3).view(), "fileNameField").get_text(),
               server.url("/missing.bin"))
         << "a download without a name is listed under its address";
