@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -84,11 +86,24 @@ TEST(StatusItemIcon, TheBadgeIsARedCircleAndPixmapsAreNetworkOrderArgb) {
     EXPECT_EQ(StatusItemIcon::argb32(filled(1, 0x11223344)), std::string("\x44\x11\x22\x33", 4));
 }
 
-TEST(ProcessRelauncher, StartsTheArgumentVectorDetachedAfterTheDelay) {
+TEST(ProcessRelauncher, StartsTheArgumentVectorDetachedOnceTheAppHasEnded) {
     const std::string marker = TestHome::path() + "/started here";
-    ProcessRelauncher relauncher;
-    ASSERT_TRUE(relauncher.relaunch({"/usr/bin/touch", marker}, 1));
-    EXPECT_FALSE(std::filesystem::exists(marker));  // a second is not up yet
+    int gate[2];
+    ASSERT_EQ(pipe(gate), 0);
+    const pid_t app = fork();
+    if (app == 0) {  // the app that restarts itself, running until the gate closes
+        close(gate[1]);
+        ProcessRelauncher().relaunch({"/usr/bin/touch", marker}, 0);
+        char byte;
+        _exit(read(gate[0], &byte, 1) == 0 ? 0 : 1);
+    }
+    close(gate[0]);
+    EXPECT_FALSE(waitUntil([&] { return std::filesystem::exists(marker); }, 1000))
+        << "a new instance while the old one runs would hand itself over to it";
+    close(gate[1]);
+    int status = -1;
+    waitpid(app, &status, 0);
+    EXPECT_EQ(status, 0);
     EXPECT_TRUE(waitUntil([&] { return std::filesystem::exists(marker); }, 10000));
-    EXPECT_FALSE(relauncher.relaunch({}, 1));
+    EXPECT_FALSE(ProcessRelauncher().relaunch({}, 1));
 }
