@@ -9,7 +9,7 @@ packages="build-essential cmake ninja-build pkg-config
   libplist-dev libplist++-dev nlohmann-json3-dev libgtksourceview-4-dev libkeybinder-3.0-dev
   libfontconfig-dev libxml2-dev dbus dbus-x11 gnome-keyring webext-ublock-origin-firefox"
 if [ "${1:-}" = "--test" ]; then
-  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev clang libclang-rt-14-dev desktop-file-utils locales"
+  packages="$packages libgtest-dev libgmock-dev libbenchmark-dev clang-format xvfb xauth libxtst-dev libxi-dev clang libclang-rt-14-dev desktop-file-utils locales"
 fi
 
 missing=""

@@ -5,6 +5,7 @@
 #include "browser/ContentBlocker.h"
 #include "browser/HistoryDate.h"
 #include "browser/PageAddress.h"
+#include "browser/SwipeGestureDevices.h"
 #include "browser/UserStyleScript.h"
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLTabItem.h"
@@ -138,6 +139,7 @@ void VLWebViewController::viewDidLoad() {
             removeContentBlocker();
         }
     });
+    observe(notification::swipeDevicesChange, [this](const Notification&) { applyPreferences(); });
     observe(notification::requestDesktopVersion,
             [this](const Notification&) { setDesktopAgent(); });
     observe(notification::requestMobileVersion, [this](const Notification&) { setMobileAgent(); });
@@ -157,7 +159,8 @@ void VLWebViewController::applyPreferences() {
     webkit_settings_set_enable_javascript(preferences, TRUE);
     webkit_settings_set_enable_javascript_markup(preferences, settings.enableJavaScript());
     webkit_settings_set_enable_fullscreen(preferences, TRUE);
-    webkit_settings_set_enable_back_forward_navigation_gestures(preferences, TRUE);
+    webkit_settings_set_enable_back_forward_navigation_gestures(
+        preferences, SwipeGestureDevices::shared().available());
     webkit_settings_set_enable_media_stream(preferences, TRUE);
     webkit_settings_set_enable_mediasource(preferences, TRUE);
     webkit_settings_set_enable_webrtc(preferences, TRUE);

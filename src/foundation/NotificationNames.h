@@ -36,6 +36,8 @@ inline constexpr const char* titlebarVisibilityChange = "TitlebarVisibilityChang
 inline constexpr const char* setCustomUserAnget = "setCustomUserAnget";
 inline constexpr const char* showWindow = "showWindow";
 inline constexpr const char* downloadAdd = "downloadAdd";
+// A touchpad or touchscreen came or went: pages allow back/forward swipes or stop.
+inline constexpr const char* swipeDevicesChange = "SwipeDevicesChangeNotification";
 // A page finished loading, or failed to.
 inline constexpr const char* pageLoadFinished = "pageLoadFinished";
 

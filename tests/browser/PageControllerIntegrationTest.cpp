@@ -8,6 +8,8 @@
 #include "FileGuards.h"
 #include "LogCapture.h"
 #include "TestHome.h"
+#include "XInput.h"
+#include "browser/SwipeGestureDevices.h"
 #include "browser/VLScriptMessageHandler.h"
 #include "browser/VLWebManager.h"
 #include "browser/WelcomePage.h"
@@ -319,6 +321,27 @@ TEST(PageControllerIT, RefreshTimerReloadsThePage) {
     VLSettingsManager::sharedManager().setRefreshTimeInterval(0);
     NotificationCenter::defaultCenter().post("RefreshTimeIntervalChangeNotification");
     EXPECT_FALSE(host.page().refreshTimerRunning());
+}
+
+// Swipes come from touchpads and touchscreens only; while they are on, the engine keeps a picture
+// of every page a tab went through. Xvfb's pointers are mice.
+TEST(PageControllerIT, BackForwardSwipesOnlyWithADeviceThatCanSwipe) {
+    using Devices = SwipeGestureDevices;
+    EXPECT_TRUE(Devices::canSwipe({}));  // nothing known yet: as by default
+    EXPECT_FALSE(Devices::canSwipe({GDK_SOURCE_MOUSE, GDK_SOURCE_PEN, GDK_SOURCE_TRACKPOINT}));
+    EXPECT_TRUE(Devices::canSwipe({GDK_SOURCE_MOUSE, GDK_SOURCE_TOUCHPAD}));
+    EXPECT_TRUE(Devices::canSwipe({GDK_SOURCE_TOUCHSCREEN}));
+
+    PageHost host;
+    EXPECT_FALSE(webkit_settings_get_enable_back_forward_navigation_gestures(
+        host.page().webview().settings()));
+    const size_t before = Devices::shared().pointers().size();
+    const int seat = XInput::addSeat("Second Seat");
+    ASSERT_GE(seat, 0);
+    EXPECT_TRUE(waitUntil([&] { return Devices::shared().pointers().size() == before + 1; }));
+    XInput::removeSeat(seat);
+    EXPECT_TRUE(waitUntil([&] { return Devices::shared().pointers().size() == before; }));
+    EXPECT_FALSE(Devices::shared().available());
 }
 
 TEST(PageControllerIT, FindInPageWithHostileTextAndThePageBridgeChannels) {

@@ -1,7 +1,10 @@
 #include "XInput.h"
 
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <gdk/gdkx.h>
+
+#include <string>
 
 namespace {
 Display* display() {
@@ -38,5 +41,26 @@ void XInput::key(const char* keysym) {
     KeyCode code = XKeysymToKeycode(display(), XStringToKeysym(keysym));
     XTestFakeKeyEvent(display(), code, True, CurrentTime);
     XTestFakeKeyEvent(display(), code, False, CurrentTime);
+    XFlush(display());
+}
+
+int XInput::addSeat(const char* name) {
+    XIAddMasterInfo add{XIAddMaster, const_cast<char*>(name), True, True};
+    XIChangeHierarchy(display(), reinterpret_cast<XIAnyHierarchyChangeInfo*>(&add), 1);
+    const std::string pointerName = std::string(name) + " pointer";
+    int count = 0, id = -1;
+    XIDeviceInfo* devices = XIQueryDevice(display(), XIAllMasterDevices, &count);
+    for (int i = 0; i < count; ++i) {
+        if (devices[i].use == XIMasterPointer && pointerName == devices[i].name) {
+            id = devices[i].deviceid;
+        }
+    }
+    XIFreeDeviceInfo(devices);
+    return id;
+}
+
+void XInput::removeSeat(int pointerId) {
+    XIRemoveMasterInfo remove{XIRemoveMaster, pointerId, XIFloating, 0, 0};
+    XIChangeHierarchy(display(), reinterpret_cast<XIAnyHierarchyChangeInfo*>(&remove), 1);
     XFlush(display());
 }

@@ -9,4 +9,8 @@ class XInput {
     static void click(Gtk::Widget& widget, int x, int y, unsigned button, bool control = false);
     // Presses and releases a key (an X keysym name such as "Return").
     static void key(const char* keysym);
+    // Plugs in a second pointer and keyboard (a new seat) named `name`; returns its pointer's
+    // id, which unplugs it.
+    static int addSeat(const char* name);
+    static void removeSeat(int pointerId);
 };
