@@ -5,11 +5,13 @@
 #include "browser/EngineDownloads.h"
 #include "downloads/DownloadCookieJar.h"
 #include "foundation/Bundle.h"
+#include "foundation/DefaultsKeys.h"
 #include "foundation/Files.h"
 #include "foundation/Log.h"
 #include "foundation/NoDestructor.h"
 #include "foundation/Paths.h"
 #include "foundation/StartupTimeline.h"
+#include "foundation/UserDefaults.h"
 #include "stores/VLFileManager.h"
 #include "stores/VLSettingsManager.h"
 
@@ -83,6 +85,24 @@ void VLWebEngine::setCookieAcceptPolicy(unsigned long policy) {
             accept = WEBKIT_COOKIE_POLICY_ACCEPT_ALWAYS;
     }
     webkit_cookie_manager_set_accept_policy(cookieManager(), accept);
+}
+
+void VLWebEngine::clearCacheForUserAgent(const std::string& agent) {
+    // Every launch applies the stored choice again: clearing then would refetch every page,
+    // image and script on each start (and in the middle of the first page's load).
+    UserDefaults& defaults = UserDefaults::standard();
+    const std::optional<std::string> cachedWith =
+        defaults.stringForKey(defaults_key::cacheUserAgent);
+    if (cachedWith == agent) {
+        return;
+    }
+    defaults.setString(defaults_key::cacheUserAgent, agent);
+    // Without a record the cache was filled by a build that emptied it at every launch, that
+    // is with the agent applied now.
+    if (cachedWith) {
+        Log::line("user agent changed: web cache cleared");
+        clearCache();
+    }
 }
 
 void VLWebEngine::clearPageIcons() {

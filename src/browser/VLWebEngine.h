@@ -27,6 +27,9 @@ class VLWebEngine {
     void setCookieAcceptPolicy(unsigned long policy);
     // Empties the web cache (disk and memory) of every page; failures are logged.
     void clearCache();
+    // Empties it when the pages in it were fetched with another user agent than this one (the
+    // choice is remembered across launches); the same agent again keeps it.
+    void clearCacheForUserAgent(const std::string& agent);
     // Forgets which icon each visited page had (a record of the pages visited).
     void clearPageIcons();
 

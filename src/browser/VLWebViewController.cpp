@@ -253,10 +253,6 @@ void VLWebViewController::stop() {
     webkit_web_view_stop_loading(webview_->webView());
 }
 
-void VLWebViewController::clearCache() {
-    VLWebEngine::shared().clearCache();
-}
-
 void VLWebViewController::updateTabInfo() {
     const std::string title = webview_->title();
     if (!title.empty() && item_) {
@@ -323,7 +319,7 @@ void VLWebViewController::setUserAgent() {
         return;
     }
     setCustomUserAgent(VLWebManager::sharedManager().userAgent("iPhone"));
-    clearCache();
+    VLWebEngine::shared().clearCacheForUserAgent(customUserAgent());
 }
 
 void VLWebViewController::setMobileAgent() {
@@ -341,7 +337,7 @@ void VLWebViewController::agentClick(const std::string& key) {
     auto it = agents.find(key);
     // A name the table does not know leaves the engine's own agent.
     setCustomUserAgent(it != agents.end() ? it->second : std::string());
-    clearCache();
+    VLWebEngine::shared().clearCacheForUserAgent(customUserAgent());
 }
 
 void VLWebViewController::restartRefreshTimer() {

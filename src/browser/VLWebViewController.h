@@ -54,7 +54,6 @@ class VLWebViewController {
     void openUrl(const std::string& text);
     void refresh();
     void stop();
-    void clearCache();
     void updateTabInfo();
     // The user style and script whose patterns match `url` (the current address when none is
     // given), in place of those of the previous address. The page bridge's scripts are

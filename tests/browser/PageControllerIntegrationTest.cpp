@@ -11,9 +11,11 @@
 #include "XInput.h"
 #include "browser/SwipeGestureDevices.h"
 #include "browser/VLScriptMessageHandler.h"
+#include "browser/VLWebEngine.h"
 #include "browser/VLWebManager.h"
 #include "browser/WelcomePage.h"
 #include "downloads/VLDownloadQueue.h"
+#include "foundation/UserDefaults.h"
 #include "rules/VLScriptsManager.h"
 #include "stores/VLHistoryManager.h"
 #include "stores/VLSettingsManager.h"
@@ -56,6 +58,26 @@ std::vector<std::string> contextMenuAt(PageHost& host, const std::string& id,
     waitUntil([&] { return seen.shown; }, 10000);
     g_signal_handler_disconnect(host.page().webview().webView(), handler);
     return seen.actions;
+}
+
+// Whether the engine's disk cache holds anything, asked after every message sent to the network
+// process before (it answers in order).
+bool diskCacheEmpty() {
+    using Answer = std::optional<bool>;
+    auto answer = std::make_shared<Answer>();
+    webkit_website_data_manager_fetch(
+        VLWebEngine::shared().dataManager(), WEBKIT_WEBSITE_DATA_DISK_CACHE, nullptr,
+        +[](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::shared_ptr<Answer>> out(
+                static_cast<std::shared_ptr<Answer>*>(data));
+            GList* records = webkit_website_data_manager_fetch_finish(
+                WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
+            **out = records == nullptr;
+            g_list_free_full(records, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
+        },
+        new std::shared_ptr<Answer>(answer));
+    waitUntil([&] { return answer->has_value(); });
+    return answer->value_or(true);
 }
 }  // namespace
 
@@ -321,6 +343,25 @@ TEST(PageControllerIT, RefreshTimerReloadsThePage) {
     VLSettingsManager::sharedManager().setRefreshTimeInterval(0);
     NotificationCenter::defaultCenter().post("RefreshTimeIntervalChangeNotification");
     EXPECT_FALSE(host.page().refreshTimerRunning());
+}
+
+// Every launch applies the stored user agent again: the cache, and with it every page, image and
+// script the site had sent, goes only when the agent changes.
+TEST(PageControllerIT, WebCacheGoesOnlyWhenTheUserAgentChanges) {
+    PageHost::server().handle("/cached", [](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Response{
+            200, "text/html", {{"Cache-Control", "max-age=3600"}}, "<title>C</title>", {}, {}};
+    });
+    PageHost host;
+    host.page().agentClick("Safari-Mac");  // the first choice: nothing was cached before
+    ASSERT_TRUE(host.load("http://site.test/cached"));
+    ASSERT_TRUE(waitUntil([] { return !diskCacheEmpty(); }));
+    NotificationCenter::defaultCenter().post("changeUserAnget", std::string("Safari-Mac"));
+    EXPECT_FALSE(diskCacheEmpty());
+    NotificationCenter::defaultCenter().post("changeUserAnget", std::string("iPhone"));
+    EXPECT_TRUE(waitUntil([] { return diskCacheEmpty(); }));
+    EXPECT_EQ(UserDefaults::standard().stringForKey("CacheUserAgent"),
+              VLWebManager::sharedManager().userAgent("iPhone"));
 }
 
 // Swipes come from touchpads and touchscreens only; while they are on, the engine keeps a picture
