@@ -212,16 +212,29 @@ std::unique_ptr<VLWebViewController> AppDelegate::startFirstPage() {
         return nullptr;
     }
     // Only a launch that restores pages needs the restore store before the first page.
+    std::optional<std::string> restored;
     if (VLBehaviorManager::sharedManager().restoreWindowsAndTabs()) {
         VLRestoreManager& restore = VLRestoreManager::sharedManager();
         std::vector<std::string> keys = restore.windowKeys();
-        if (!keys.empty() &&
-            !restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{}).empty()) {
-            return nullptr;
+        std::vector<std::string> urls;
+        if (!keys.empty()) {
+            urls = restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{});
+        }
+        if (!urls.empty()) {
+            // An enterprise build goes home instead, once its configuration is in place.
+            if (VLCorvaManager::enterpriseBuild()) {
+                return nullptr;
+            }
+            restored = urls[0];
         }
     }
     std::unique_ptr<VLWebViewController> page = VLTabViewController::makePage();
-    page->goHome();
+    if (restored) {
+        page->loadRequest(*restored);
+        firstPageRestored_ = true;
+    } else {
+        page->goHome();
+    }
     return page;
 }
 
@@ -237,14 +250,16 @@ void AppDelegate::restoreWindowsAtLaunch(VLMainWindowController* first) {
         restorWindow(first, keys.empty() ? std::nullopt : std::optional<std::string>(keys[0]));
         VLBehaviorManager& behavior = VLBehaviorManager::sharedManager();
         if (behavior.restoreWindowsAndTabs()) {
-            // A first page already loading had nothing to restore: it went home.
+            // A first page already loading either restores the first address or had nothing to
+            // restore and went home.
             if (!firstPageStarted_ && enterprise) {
                 first->tabController().goHome();
-            } else if (!firstPageStarted_) {
+            } else if (!firstPageStarted_ || firstPageRestored_) {
                 first->tabController().restoreUrls(
                     keys.empty()
                         ? std::vector<std::string>{}
-                        : restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{}));
+                        : restore.getUrlsForKey(keys[0]).value_or(std::vector<std::string>{}),
+                    firstPageRestored_);
             }
             for (size_t i = 1; i < keys.size(); ++i) {
                 VLMainWindowController* target = nullptr;

@@ -178,6 +178,7 @@ class AppDelegate : public VLCorvaManagerDelegate {
     Rect defaultFrame_;
     bool launched_ = false;
     bool firstPageStarted_ = false;
+    bool firstPageRestored_ = false;  // the first page loads the first restored address
     // What the first page does not need waits for it to load (see openLaunchGate).
     LaunchGate launchGate_;
     NotificationCenter::Observer launchObserver_;

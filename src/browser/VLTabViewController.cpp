@@ -310,7 +310,7 @@ std::vector<std::string> VLTabViewController::getOpenedUrls() const {
     return urls;
 }
 
-bool VLTabViewController::restoreUrls(const std::vector<std::string>& urls) {
+bool VLTabViewController::restoreUrls(const std::vector<std::string>& urls, bool firstLoading) {
     VLTabViewItem* last = itemAt(tabsCount() - 1);
     if (!last) {
         return false;
@@ -319,7 +319,9 @@ bool VLTabViewController::restoreUrls(const std::vector<std::string>& urls) {
         last->viewController().goHome();
         return true;
     }
-    last->viewController().loadRequest(urls[0]);
+    if (!firstLoading) {
+        last->viewController().loadRequest(urls[0]);
+    }
     last->setLabel(urls[0]);
     for (size_t i = 1; i < urls.size(); ++i) {
         addNewTabToTabView();

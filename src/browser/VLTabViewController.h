@@ -57,7 +57,9 @@ class VLTabViewController : public VLWebViewControllerDelegate {
     void updateTabBar();
     bool tabBarVisible() const;
     std::vector<std::string> getOpenedUrls() const;
-    bool restoreUrls(const std::vector<std::string>& urls);
+    // The first address goes to the last tab, each further one to a new tab; with
+    // `firstLoading` the last tab is already loading the first.
+    bool restoreUrls(const std::vector<std::string>& urls, bool firstLoading = false);
     void releaseAllWebViews();
     void showToolbar();
     void hideToolbar();

@@ -91,6 +91,9 @@ TEST(AppIT, RestoresSavedWindowsAsWindows) {
                    windowShows(windows[2], {"http://site.test/d"});
         },
         30000));
+    // The first window's page started loading before its tab had a label: the title still wins.
+    EXPECT_TRUE(
+        waitUntil([&] { return windows[0]->tabController().itemAt(0)->label() == "Page /a"; }));
     EXPECT_EQ(windowSize(windows[0]), (Size{700, 500}));
     EXPECT_EQ(windowSize(windows[1]), (Size{640, 480}));
     EXPECT_EQ(windowSize(windows[2]), (Size{600, 400}));
