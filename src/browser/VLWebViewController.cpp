@@ -261,6 +261,19 @@ void VLWebViewController::updateTabInfo() {
 }
 
 void VLWebViewController::loadUserScripts(const std::optional<std::string>& forUrl) {
+    const std::string url = forUrl.value_or(webview_->url());
+    std::pair<std::string, std::string> sources;
+    if (auto style = VLStylesManager::sharedManager().findScriptFor(url)) {
+        sources.first = UserStyleScript::wrap(*style);
+    }
+    if (auto script = VLScriptsManager::sharedManager().findScriptFor(url)) {
+        sources.second = *script;
+    }
+    // The same ones again (at commit, after the response installed them) stay: taken out and
+    // put back, they could miss the document if it ends between the two.
+    if (sources == userScriptSources_) {
+        return;
+    }
     WebKitUserContentManager* manager = webview_->userContentManager();
     for (auto* previous : {&userStyle_, &userScript_}) {
         if (*previous) {
@@ -268,12 +281,12 @@ void VLWebViewController::loadUserScripts(const std::optional<std::string>& forU
             previous->reset();
         }
     }
-    const std::string url = forUrl.value_or(webview_->url());
-    if (auto style = VLStylesManager::sharedManager().findScriptFor(url)) {
-        userStyle_.reset(addUserScript(manager, UserStyleScript::wrap(*style)));
+    userScriptSources_ = sources;
+    if (!sources.first.empty()) {
+        userStyle_.reset(addUserScript(manager, sources.first));
     }
-    if (auto script = VLScriptsManager::sharedManager().findScriptFor(url)) {
-        userScript_.reset(addUserScript(manager, *script));
+    if (!sources.second.empty()) {
+        userScript_.reset(addUserScript(manager, sources.second));
     }
 }
 

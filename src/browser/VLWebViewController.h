@@ -213,6 +213,8 @@ class VLWebViewController {
     };
     std::unique_ptr<WebKitUserScript, UserScriptUnref> userStyle_;
     std::unique_ptr<WebKitUserScript, UserScriptUnref> userScript_;
+    // The sources of those two, as installed (empty when absent).
+    std::pair<std::string, std::string> userScriptSources_;
     sigc::connection refreshTimer_;
     std::vector<NotificationCenter::Observer> observers_;
     LifeToken life_;
