@@ -34,6 +34,12 @@ VLWebEngine::VLWebEngine()
     dataManager_ = GObjectPtr<WebKitWebsiteDataManager>::adopt(
         webkit_website_data_manager_new("base-data-directory", dataFolder_.c_str(),
                                         "base-cache-directory", cacheFolder_.c_str(), nullptr));
+    // Naming the cookie store starts the network process: it loads and sets up on the other
+    // core while this thread brings up the engine's GL display (in the web context), rather
+    // than afterwards, when it would share the cores with the starting web process.
+    const std::string cookies = dataFolder_ + "/cookies.sqlite";
+    webkit_cookie_manager_set_persistent_storage(cookieManager(), cookies.c_str(),
+                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     // The app's pages share a web process (see VLWebView), which outlives the tabs it served:
     // above about 200 MB it drops caches and collects what closed pages left (about 5 MB a
     // page otherwise), above 512 MB harder. Nothing is ever killed (no kill threshold).
@@ -58,9 +64,6 @@ VLWebEngine::VLWebEngine()
         context_.get(), Paths::join(cacheFolder_, "icondatabase").c_str());
     EngineDownloads::install(context_.get());
 
-    const std::string cookies = dataFolder_ + "/cookies.sqlite";
-    webkit_cookie_manager_set_persistent_storage(cookieManager(), cookies.c_str(),
-                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
     VLSettingsManager::sharedManager().setCookiePolicyHandler([this](unsigned long policy) {
         setCookieAcceptPolicy(policy);
         DownloadCookieJar::setAcceptPolicy(policy);
