@@ -128,6 +128,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     installHooks();
     StartupTimeline::mark("hooks installed");
     WelcomePage::install();
+    VLWebEngine::shared().holdCacheClearing();
     WelcomePage::setNewAppHandler([this] {
         VLMainWindowController* top = getTopMainController();
         NewWebAppDialog::show(top ? &top->window() : nullptr);
@@ -168,6 +169,7 @@ void AppDelegate::applicationWillFinishLaunching() {
     } else {
         restoreWindowsAtLaunch(first);
     }
+    VLWebEngine::shared().releaseCacheClearing();
     launchGate_.defer([this] { applicationDidFinishLaunching(); });
     StartupTimeline::mark("first launch phase done");
 }

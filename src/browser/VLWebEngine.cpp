@@ -1,6 +1,7 @@
 #include "browser/VLWebEngine.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "browser/EngineDownloads.h"
 #include "downloads/DownloadCookieJar.h"
@@ -91,6 +92,10 @@ void VLWebEngine::setCookieAcceptPolicy(unsigned long policy) {
 }
 
 void VLWebEngine::clearCacheForUserAgent(const std::string& agent) {
+    if (cacheClearingHeld_) {
+        heldAgent_ = agent;
+        return;
+    }
     // Every launch applies the stored choice again: clearing then would refetch every page,
     // image and script on each start (and in the middle of the first page's load).
     UserDefaults& defaults = UserDefaults::standard();
@@ -105,6 +110,17 @@ void VLWebEngine::clearCacheForUserAgent(const std::string& agent) {
     if (cachedWith) {
         Log::line("user agent changed: web cache cleared");
         clearCache();
+    }
+}
+
+void VLWebEngine::holdCacheClearing() {
+    cacheClearingHeld_ = true;
+}
+
+void VLWebEngine::releaseCacheClearing() {
+    cacheClearingHeld_ = false;
+    if (std::optional<std::string> agent = std::exchange(heldAgent_, std::nullopt)) {
+        clearCacheForUserAgent(*agent);
     }
 }
 

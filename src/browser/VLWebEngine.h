@@ -4,6 +4,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include <optional>
 #include <string>
 
 #include "foundation/AsyncScope.h"
@@ -30,6 +31,10 @@ class VLWebEngine {
     // Empties it when the pages in it were fetched with another user agent than this one (the
     // choice is remembered across launches); the same agent again keeps it.
     void clearCacheForUserAgent(const std::string& agent);
+    // While held, agents are only noted; the release decides on the last one. A launch applies
+    // the stored choice and then perhaps a configured agent: neither alone is what pages keep.
+    void holdCacheClearing();
+    void releaseCacheClearing();
     // Forgets which icon each visited page had (a record of the pages visited).
     void clearPageIcons();
 
@@ -41,5 +46,7 @@ class VLWebEngine {
     std::string dataFolder_;
     GObjectPtr<WebKitWebsiteDataManager> dataManager_;
     GObjectPtr<WebKitWebContext> context_;
+    bool cacheClearingHeld_ = false;
+    std::optional<std::string> heldAgent_;
     AsyncScope async_;
 };

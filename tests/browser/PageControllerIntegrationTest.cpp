@@ -358,6 +358,12 @@ TEST(PageControllerIT, WebCacheGoesOnlyWhenTheUserAgentChanges) {
     ASSERT_TRUE(waitUntil([] { return !diskCacheEmpty(); }));
     NotificationCenter::defaultCenter().post("changeUserAnget", std::string("Safari-Mac"));
     EXPECT_FALSE(diskCacheEmpty());
+    // A launch may apply the stored choice and then a configured agent: only the last counts.
+    VLWebEngine::shared().holdCacheClearing();
+    NotificationCenter::defaultCenter().post("changeUserAnget", std::string("iPhone"));
+    NotificationCenter::defaultCenter().post("changeUserAnget", std::string("Safari-Mac"));
+    VLWebEngine::shared().releaseCacheClearing();
+    EXPECT_FALSE(diskCacheEmpty());
     NotificationCenter::defaultCenter().post("changeUserAnget", std::string("iPhone"));
     EXPECT_TRUE(waitUntil([] { return diskCacheEmpty(); }));
     EXPECT_EQ(UserDefaults::standard().stringForKey("CacheUserAgent"),
