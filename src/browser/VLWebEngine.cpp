@@ -59,10 +59,6 @@ VLWebEngine::VLWebEngine()
     // One site's pages: the disk cache stays (revisits load from it), the in-memory caches and
     // the back/forward cache are those of a document browser rather than a whole-web browser's.
     webkit_web_context_set_cache_model(context_.get(), WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
-    // Which icon each visited page had tells where the user went: the icons stay in the app's
-    // own cache (which a purge removes), not in the engine's folder that every app would share.
-    webkit_web_context_set_favicon_database_directory(
-        context_.get(), Paths::join(cacheFolder_, "icondatabase").c_str());
     EngineDownloads::install(context_.get());
 
     VLSettingsManager::sharedManager().setCookiePolicyHandler([this](unsigned long policy) {
@@ -124,7 +120,18 @@ void VLWebEngine::releaseCacheClearing() {
     }
 }
 
+void VLWebEngine::openPageIcons() {
+    if (std::exchange(pageIconsOpen_, true)) {
+        return;
+    }
+    // Which icon each visited page had tells where the user went: the icons stay in the app's
+    // own cache (which a purge removes), not in the engine's folder that every app would share.
+    webkit_web_context_set_favicon_database_directory(
+        context_.get(), Paths::join(cacheFolder_, "icondatabase").c_str());
+}
+
 void VLWebEngine::clearPageIcons() {
+    openPageIcons();
     if (WebKitFaviconDatabase* icons = webkit_web_context_get_favicon_database(context_.get())) {
         webkit_favicon_database_clear(icons);
     }

@@ -35,6 +35,10 @@ class VLWebEngine {
     // the stored choice and then perhaps a configured agent: neither alone is what pages keep.
     void holdCacheClearing();
     void releaseCacheClearing();
+    // Opens the record of which icon each visited page had. WebKit opens (on a first launch,
+    // creates) it synchronously: this waits until the first page has been asked for, as that
+    // request starts the web process, which then loads meanwhile. Later calls do nothing.
+    void openPageIcons();
     // Forgets which icon each visited page had (a record of the pages visited).
     void clearPageIcons();
 
@@ -46,6 +50,7 @@ class VLWebEngine {
     std::string dataFolder_;
     GObjectPtr<WebKitWebsiteDataManager> dataManager_;
     GObjectPtr<WebKitWebContext> context_;
+    bool pageIconsOpen_ = false;
     bool cacheClearingHeld_ = false;
     std::optional<std::string> heldAgent_;
     AsyncScope async_;

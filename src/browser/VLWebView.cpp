@@ -142,6 +142,7 @@ void VLWebView::loadRequest(const std::string& url) {
         url.rfind(kAppScheme, 0) == 0 ? std::optional<std::string>(url) : std::nullopt;
     webkit_web_view_load_uri(view_.get(), url.c_str());
     StartupTimeline::mark("load requested");
+    VLWebEngine::shared().openPageIcons();
 }
 
 bool VLWebView::takeAppPageRequest(const std::string& url) {

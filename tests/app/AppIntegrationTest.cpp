@@ -270,24 +270,7 @@ TEST(AppIT, HistoryAndUserAgentMenus) {
         "/iconic", "<!doctype html><title>Iconic</title><link rel=icon href=/i.png>", "text/html");
     serveFile("/i.png", "image/png", redPng());
     page->loadRequest("http://icon.test/iconic");
-    auto hasIcon = [] {
-        static std::optional<bool> found;  // static: an answer may come after the wait gave up
-        found.reset();
-        webkit_favicon_database_get_favicon(
-            webkit_web_context_get_favicon_database(VLWebEngine::shared().context()),
-            "http://icon.test/iconic", nullptr,
-            +[](GObject* icons, GAsyncResult* result, gpointer) {
-                cairo_surface_t* icon = webkit_favicon_database_get_favicon_finish(
-                    WEBKIT_FAVICON_DATABASE(icons), result, nullptr);
-                found = icon != nullptr;
-                if (icon) {
-                    cairo_surface_destroy(icon);
-                }
-            },
-            nullptr);
-        waitUntil([] { return found.has_value(); });
-        return found.value_or(false);
-    };
+    auto hasIcon = [] { return pageIconKnown("http://icon.test/iconic"); };
     ASSERT_TRUE(waitUntil(hasIcon));
     host.app.clearHistoryAction();
     EXPECT_TRUE(VLHistoryManager::sharedManager().sortedByDateNames().empty());

@@ -130,6 +130,25 @@ std::string redPng() {
     return Image(pixbuf).pngData();
 }
 
+bool pageIconKnown(const std::string& pageUrl) {
+    static std::optional<bool> found;  // static: an answer may come after the wait gave up
+    found.reset();
+    webkit_favicon_database_get_favicon(
+        webkit_web_context_get_favicon_database(VLWebEngine::shared().context()), pageUrl.c_str(),
+        nullptr,
+        +[](GObject* icons, GAsyncResult* result, gpointer) {
+            cairo_surface_t* icon = webkit_favicon_database_get_favicon_finish(
+                WEBKIT_FAVICON_DATABASE(icons), result, nullptr);
+            found = icon != nullptr;
+            if (icon) {
+                cairo_surface_destroy(icon);
+            }
+        },
+        nullptr);
+    waitUntil([] { return found.has_value(); });
+    return found.value_or(false);
+}
+
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script) {
     std::optional<nlohmann::json> result;
     bool done = false;

@@ -94,6 +94,8 @@ class TestDelegate : public VLWebViewControllerDelegate {
 
 // A 32-pixel red square as PNG bytes.
 std::string redPng();
+// Whether the engine's icon database has an icon for this page.
+bool pageIconKnown(const std::string& pageUrl);
 
 // Runs a script in the page and returns its JSON result (null on error).
 nlohmann::json evaluateIn(VLWebViewController& page, const std::string& script);

@@ -370,6 +370,15 @@ TEST(PageControllerIT, WebCacheGoesOnlyWhenTheUserAgentChanges) {
               VLWebManager::sharedManager().userAgent("iPhone"));
 }
 
+// The icon database opens only once the first page has been asked for: that page's icon is kept.
+TEST(PageControllerIT, FirstPageIconIsKept) {
+    PageHost::server().serve("/iconic", "<!doctype html><link rel=icon href=/i.png>", "text/html");
+    serveFile("/i.png", "image/png", redPng());
+    PageHost host;
+    ASSERT_TRUE(host.load("http://site.test/iconic"));
+    EXPECT_TRUE(waitUntil([] { return pageIconKnown("http://site.test/iconic"); }));
+}
+
 // Swipes come from touchpads and touchscreens only; while they are on, the engine keeps a picture
 // of every page a tab went through. Xvfb's pointers are mice.
 TEST(PageControllerIT, BackForwardSwipesOnlyWithADeviceThatCanSwipe) {
