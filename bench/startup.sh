@@ -7,7 +7,8 @@
 # does not fall on one program alone (the first launch in a harness session, with its fresh X
 # server, is slower for every program: the warm-up takes it). Prints the table, the ratios and
 # Sitebox's start-up timeline (milestones from spawn to load, logged by the app under
-# SITEBOX_TIMELINE).
+# SITEBOX_TIMELINE) next to the bare program's (from extra launches with bench/floor_marks.c
+# preloaded).
 #   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
 #                                 BUILD_DIR=... measures another build tree (default: build)
 #                                 REPEAT=1: every launch but each program's first finds the
@@ -111,6 +112,16 @@ done
 for name in $names; do
   python3 bench/startup_report.py --merge "$out" "$name"
 done
+# The bare program's milestones, for the timeline: a few more launches with its calls wrapped (the
+# floor in the tables is the unwrapped program).
+# shellcheck disable=SC2046 # pkg-config's flags are meant to split
+gcc -O2 -shared -fPIC -o "$out/floor-marks.so" bench/floor_marks.c \
+  $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0) -ldl
+rm -rf "$out/bare-timeline" "$out/bare-timeline.json"
+# shellcheck disable=SC2046 # one word per option
+python3 "$peers/measure.py" --out "$out" --runs 3 --warmup 1 --name bare-timeline \
+  $(homes bare-timeline) --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+  --env LD_PRELOAD="$out/floor-marks.so" -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
 files=""
 for name in $names; do files="$files $out/$name.json"; done
 # shellcheck disable=SC2086 # one argument per file
@@ -125,4 +136,4 @@ echo
 # shellcheck disable=SC2086 # one argument per name
 python3 bench/startup_report.py "$out" $names | tee -a "$out/summary.md"
 echo
-python3 bench/startup_report.py --timeline "$out" sitebox | tee -a "$out/summary.md"
+python3 bench/startup_report.py --timeline "$out" sitebox bare-timeline | tee -a "$out/summary.md"

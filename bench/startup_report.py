@@ -2,7 +2,8 @@
 """Ratios between programs measured by the peer harness, and Sitebox's start-up timeline.
 
     startup_report.py OUTDIR NAME [OTHER ...]       ratios of NAME to each OTHER
-    startup_report.py --timeline OUTDIR NAME         milestones of NAME's counted runs
+    startup_report.py --timeline OUTDIR NAME [OTHER] milestones of NAME's counted runs (and of
+                                                     OTHER's, side by side)
     startup_report.py --merge OUTDIR NAME            one result of NAME's rounds
 
 Rounds: the harness measures one program at a time, so on a shared machine a busy minute lands
@@ -12,7 +13,8 @@ in the harness's own layout.
 
 Ratios use the medians over counted runs (time to the page's load event, PSS). The timeline
 reads the "timeline <wall-clock us> <milestone>" lines that Sitebox logs when SITEBOX_TIMELINE
-is set, puts each run's lines on its spawn time, and prints the median of every milestone.
+is set, puts each run's lines on its spawn time, and prints the median of every milestone, with
+the harness's first request and load event; with OTHER, both programs' milestones in one table.
 """
 import json
 import os
@@ -56,12 +58,12 @@ def ratios(outdir, name, others):
 LINE = re.compile(rb"timeline (\d+) (.+)$")
 
 
-def timeline(outdir, name):
+def milestones(outdir, name):
+    """Median ms after spawn of every milestone in NAME's counted runs."""
     result = load(outdir, name)
     if not result:
         sys.exit("no results for %s in %s" % (name, outdir))
     marks = {}
-    order = []
     for run in result["runs"]:
         if not (run.get("counted") and run.get("ok") and run.get("spawn_wall")):
             continue
@@ -70,25 +72,46 @@ def timeline(outdir, name):
             continue
         spawn_us = run["spawn_wall"] * 1e6
         with open(log, "rb") as f:
-            for line in f:
-                match = LINE.search(line.strip())
-                if not match:
-                    continue
-                label = match.group(2).decode(errors="replace")
-                if label not in marks:
-                    marks[label] = []
-                    order.append(label)
-                marks[label].append((int(match.group(1)) - spawn_us) / 1000.0)
-        marks.setdefault("page load event reaches the harness", []).append(run["time_to_load_ms"])
-    if not order:
-        print("no timeline lines in %s/%s/run*.log (is SITEBOX_TIMELINE set?)" % (outdir, name))
+            found = [match for match in (LINE.search(line.strip()) for line in f) if match]
+        seen = set()
+        for match in found:
+            label = match.group(2).decode(errors="replace")
+            if label not in seen:
+                seen.add(label)
+                marks.setdefault(label, []).append((int(match.group(1)) - spawn_us) / 1000.0)
+        if found:
+            if run.get("first_request_ms"):
+                marks.setdefault(HARNESS[0], []).append(run["first_request_ms"])
+            marks.setdefault(HARNESS[1], []).append(run["time_to_load_ms"])
+    return {label: statistics.median(values) for label, values in marks.items()}
+
+
+HARNESS = ("first request reaches the harness", "page load event reaches the harness")
+
+
+def timeline(outdir, names):
+    programs = [(name, milestones(outdir, name)) for name in names]
+    if not programs[0][1]:
+        print("no timeline lines in %s/%s/run*.log (is SITEBOX_TIMELINE set?)"
+              % (outdir, names[0]))
         return
-    order.append("page load event reaches the harness")
-    rows = sorted(((statistics.median(marks[label]), label) for label in order))
-    print("| ms after spawn (median) | milestone |")
-    print("|---|---|")
-    for ms, label in rows:
-        print("| %.0f | %s |" % (ms, label))
+    # One row per milestone, in time order; where two programs share one, the difference shows
+    # where the time between them goes.
+    labels = {label for _, marks in programs for label in marks}
+    when = {label: next(marks[label] for _, marks in programs if label in marks)
+            for label in labels}
+    if len(programs) == 1:
+        print("| ms after spawn (median) | milestone |\n|---|---|")
+    else:
+        print("| milestone | %s | %s | difference |\n|---|---|---|---|" % tuple(names))
+    for label in sorted(labels, key=lambda label: when[label]):
+        if len(programs) == 1:
+            print("| %.0f | %s |" % (when[label], label))
+            continue
+        mine, theirs = (marks.get(label) for _, marks in programs)
+        cells = ["%.0f" % ms if ms is not None else "" for ms in (mine, theirs)]
+        diff = "%+.0f" % (mine - theirs) if None not in (mine, theirs) else ""
+        print("| %s | %s | %s | %s |" % (label, cells[0], cells[1], diff))
 
 
 def merge(outdir, name):
@@ -127,7 +150,7 @@ def merge(outdir, name):
 
 def main(argv):
     if len(argv) >= 3 and argv[0] == "--timeline":
-        timeline(argv[1], argv[2])
+        timeline(argv[1], argv[2:4])
     elif len(argv) >= 3 and argv[0] == "--merge":
         merge(argv[1], argv[2])
     elif len(argv) >= 3:
