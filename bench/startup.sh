@@ -7,8 +7,7 @@
 # does not fall on one program alone (the first launch in a harness session, with its fresh X
 # server, is slower for every program: the warm-up takes it). Prints the table, the ratios and
 # Sitebox's start-up timeline (milestones from spawn to load, logged by the app under
-# SITEBOX_TIMELINE) next to the bare program's (from extra launches with bench/floor_marks.c
-# preloaded).
+# SITEBOX_TIMELINE) next to the bare program's (from launches with bench/floor_marks.c preloaded).
 #   bench/startup.sh [OUTDIR]     PEERS_DIR=... FLOOR_DIR=... point at the harness and bare.c;
 #                                 BUILD_DIR=... measures another build tree (default: build)
 #                                 REPEAT=1: every launch but each program's first finds the
@@ -42,6 +41,14 @@ if command -v chromium >/dev/null 2>&1; then
 else
   echo "chromium is not installed: only Sitebox and the bare program were measured" >&2
 fi
+# The bare program again with its calls wrapped, for its milestones only (its figures are not
+# reported: the floor is the unwrapped program). It takes its turn in the rounds like the others,
+# so that both timelines meet the same state of the machine.
+timed=$names
+names="$names bare-timeline"
+# shellcheck disable=SC2046 # pkg-config's flags are meant to split
+gcc -O2 -shared -fPIC -o "$out/floor-marks.so" bench/floor_marks.c \
+  $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0) -ldl
 # The XDG folders a program's launches share under REPEAT=1 (the harness's warm caches linked in
 # as --fresh-xdg does), else a fresh set per launch.
 homes() {
@@ -80,6 +87,11 @@ launch() {
       # shellcheck disable=SC2046 # one word per option
       $measure --name bare-webkit $(homes bare-webkit) --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
         -- "$out/bare-webkit-program" "{url}" ;;
+    bare-timeline)
+      # shellcheck disable=SC2046 # one word per option
+      $measure --name bare-timeline $(homes bare-timeline) \
+        --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 --env LD_PRELOAD="$out/floor-marks.so" \
+        -- "$out/bare-webkit-program" "{url}" ;;
     bare-webkit-cpu)
       # shellcheck disable=SC2046 # one word per option
       $measure --name bare-webkit-cpu $(homes bare-webkit-cpu) \
@@ -112,18 +124,8 @@ done
 for name in $names; do
   python3 bench/startup_report.py --merge "$out" "$name"
 done
-# The bare program's milestones, for the timeline: a few more launches with its calls wrapped (the
-# floor in the tables is the unwrapped program).
-# shellcheck disable=SC2046 # pkg-config's flags are meant to split
-gcc -O2 -shared -fPIC -o "$out/floor-marks.so" bench/floor_marks.c \
-  $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0) -ldl
-rm -rf "$out/bare-timeline" "$out/bare-timeline.json"
-# shellcheck disable=SC2046 # one word per option
-python3 "$peers/measure.py" --out "$out" --runs 3 --warmup 1 --name bare-timeline \
-  $(homes bare-timeline) --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
-  --env LD_PRELOAD="$out/floor-marks.so" -- "$out/bare-webkit-program" "{url}" >/dev/null 2>&1
 files=""
-for name in $names; do files="$files $out/$name.json"; done
+for name in $timed; do files="$files $out/$name.json"; done
 # shellcheck disable=SC2086 # one argument per file
 python3 "$peers/report.py" $files | tee "$out/summary.md"
 if [ "$repeat" = 1 ]; then
@@ -134,6 +136,6 @@ if [ "$repeat" = 1 ]; then
 fi
 echo
 # shellcheck disable=SC2086 # one argument per name
-python3 bench/startup_report.py "$out" $names | tee -a "$out/summary.md"
+python3 bench/startup_report.py "$out" $timed | tee -a "$out/summary.md"
 echo
 python3 bench/startup_report.py --timeline "$out" sitebox bare-timeline | tee -a "$out/summary.md"

@@ -95,22 +95,28 @@ def timeline(outdir, names):
         print("no timeline lines in %s/%s/run*.log (is SITEBOX_TIMELINE set?)"
               % (outdir, names[0]))
         return
-    # One row per milestone, in time order; where two programs share one, the difference shows
-    # where the time between them goes.
-    labels = {label for _, marks in programs for label in marks}
-    when = {label: next(marks[label] for _, marks in programs if label in marks)
-            for label in labels}
     if len(programs) == 1:
         print("| ms after spawn (median) | milestone |\n|---|---|")
-    else:
-        print("| milestone | %s | %s | difference |\n|---|---|---|---|" % tuple(names))
-    for label in sorted(labels, key=lambda label: when[label]):
-        if len(programs) == 1:
-            print("| %.0f | %s |" % (when[label], label))
-            continue
-        mine, theirs = (marks.get(label) for _, marks in programs)
-        cells = ["%.0f" % ms if ms is not None else "" for ms in (mine, theirs)]
-        diff = "%+.0f" % (mine - theirs) if None not in (mine, theirs) else ""
+        for label, ms in sorted(programs[0][1].items(), key=lambda item: item[1]):
+            print("| %.0f | %s |" % (ms, label))
+        return
+    # NAME's milestones in its order, each of OTHER's own milestones after the last one the two
+    # share before it; where they share one, the difference shows where the time between goes.
+    (_, mine), (_, theirs) = programs
+    own = sorted(mine, key=mine.get)
+    pending = [label for label in sorted(theirs, key=theirs.get) if label not in mine]
+    rows = []
+    for label in own:
+        if label in theirs:
+            rows += [other for other in pending if theirs[other] < theirs[label]]
+            pending = [other for other in pending if other not in rows]
+        rows.append(label)
+    rows += pending
+    print("| milestone | %s | %s | difference |\n|---|---|---|---|" % tuple(names))
+    for label in rows:
+        a, b = mine.get(label), theirs.get(label)
+        cells = ["%.0f" % ms if ms is not None else "" for ms in (a, b)]
+        diff = "%+.0f" % (a - b) if None not in (a, b) else ""
         print("| %s | %s | %s | %s |" % (label, cells[0], cells[1], diff))
 
 
