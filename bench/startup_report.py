@@ -56,6 +56,7 @@ def ratios(outdir, name, others):
 
 
 LINE = re.compile(rb"timeline (\d+) (.+)$")
+HARNESS = ("first request reaches the harness", "page load event reaches the harness")
 
 
 def milestones(outdir, name):
@@ -84,9 +85,6 @@ def milestones(outdir, name):
                 marks.setdefault(HARNESS[0], []).append(run["first_request_ms"])
             marks.setdefault(HARNESS[1], []).append(run["time_to_load_ms"])
     return {label: statistics.median(values) for label, values in marks.items()}
-
-
-HARNESS = ("first request reaches the harness", "page load event reaches the harness")
 
 
 def timeline(outdir, names):
