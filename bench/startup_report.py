@@ -11,12 +11,18 @@ on whichever program ran then. startup.sh runs each program once per round inste
 --merge joins OUTDIR/rounds/N/NAME.json into OUTDIR/NAME.json with its logs in OUTDIR/NAME/,
 in the harness's own layout.
 
-Ratios use the medians over counted runs (time to the page's load event, PSS). The timeline
-reads the "timeline <wall-clock us> <milestone>" lines that Sitebox logs when SITEBOX_TIMELINE
-is set, puts each run's lines on its spawn time, and prints the median of every milestone, with
-the harness's first request and load event; with OTHER, both programs' milestones in one table.
+Ratios use the medians over counted runs (time to the page's load event, PSS). Where both
+programs took their turns in the same rounds, the time ratio is also taken round by round (each
+round's counted launches met the same state of the machine): the median of those ratios, with
+the order-statistic interval that holds the true median with at least 95 % confidence.
+
+The timeline reads the "timeline <wall-clock us> <milestone>" lines that Sitebox logs when
+SITEBOX_TIMELINE is set, puts each run's lines on its spawn time, and prints the median of every
+milestone, with the harness's first request and load event; with OTHER, both programs'
+milestones in one table.
 """
 import json
+import math
 import os
 import re
 import shutil
@@ -37,12 +43,41 @@ def median(result, key):
     return value["median"] if value else None
 
 
+def by_round(result):
+    return {run["round"]: run["time_to_load_ms"] for run in result["runs"]
+            if run.get("counted") and run.get("ok") and "round" in run
+            and isinstance(run.get("time_to_load_ms"), (int, float))}
+
+
+def median_interval(values):
+    """The median and the widest order-statistic interval around it that still holds the true
+    median with at least 95 % confidence (sign test), or None with fewer than 6 values."""
+    values = sorted(values)
+    n = len(values)
+    k, below = 0, 0.0
+    while below + math.comb(n, k) / 2 ** n <= 0.025:
+        below += math.comb(n, k) / 2 ** n
+        k += 1
+    if k == 0:
+        return statistics.median(values), None
+    return statistics.median(values), (values[k - 1], values[n - k])
+
+
+def paired(base, result):
+    mine, theirs = by_round(base), by_round(result)
+    shared = sorted(set(mine) & set(theirs))
+    if not shared:
+        return None
+    ratio, interval = median_interval([mine[r] / theirs[r] for r in shared])
+    spread = " (%.2f–%.2f)" % interval if interval else ""
+    return "%.2fx%s over %d rounds" % (ratio, spread, len(shared))
+
+
 def ratios(outdir, name, others):
     base = load(outdir, name)
     if not base:
         sys.exit("no results for %s in %s" % (name, outdir))
-    print("| ratio | time to load | PSS |")
-    print("|---|---|---|")
+    rows = []
     for other in others:
         result = load(outdir, other)
         if not result:
@@ -52,7 +87,16 @@ def ratios(outdir, name, others):
             mine, theirs = median(base, key), median(result, key)
             cells.append("%.2fx (%.0f / %.0f)" % (mine / theirs, mine, theirs)
                          if mine and theirs else "n/a")
-        print("| %s / %s | %s | %s |" % (name, other, cells[0], cells[1]))
+        rows.append(["%s / %s" % (name, other), cells[0], paired(base, result), cells[1]])
+    # Programs measured one after the other (not in rounds) have no round-by-round column.
+    if all(row[2] is None for row in rows):
+        for row in rows:
+            del row[2]
+        print("| ratio | time to load | PSS |\n|---|---|---|")
+    else:
+        print("| ratio | time to load | time, round by round | PSS |\n|---|---|---|---|")
+    for row in rows:
+        print("| %s |" % " | ".join(row[:2] + [cell or "n/a" for cell in row[2:]]))
 
 
 LINE = re.compile(rb"timeline (\d+) (.+)$")
@@ -132,7 +176,7 @@ def merge(outdir, name):
         merged = merged or result
         for run in result["runs"]:
             log = os.path.join(rounds, str(number), name, "run%d.log" % run["run"])
-            run = dict(run, run=len(runs) + 1)
+            run = dict(run, run=len(runs) + 1, round=number)
             if os.path.exists(log):
                 shutil.copyfile(log, os.path.join(logs, "run%d.log" % run["run"]))
             runs.append(run)
