@@ -89,14 +89,12 @@ def ratios(outdir, name, others):
                          if mine and theirs else "n/a")
         rows.append(["%s / %s" % (name, other), cells[0], paired(base, result), cells[1]])
     # Programs measured one after the other (not in rounds) have no round-by-round column.
-    if all(row[2] is None for row in rows):
-        for row in rows:
-            del row[2]
-        print("| ratio | time to load | PSS |\n|---|---|---|")
-    else:
-        print("| ratio | time to load | time, round by round | PSS |\n|---|---|---|---|")
-    for row in rows:
-        print("| %s |" % " | ".join(row[:2] + [cell or "n/a" for cell in row[2:]]))
+    header = ["ratio", "time to load", "time, round by round", "PSS"]
+    if not any(row[2] for row in rows):
+        header.pop(2)
+        rows = [row[:2] + row[3:] for row in rows]
+    for row in [header, ["---"] * len(header)] + rows:
+        print("| %s |" % " | ".join(cell or "n/a" for cell in row))
 
 
 LINE = re.compile(rb"timeline (\d+) (.+)$")
