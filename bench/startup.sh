@@ -13,6 +13,10 @@
 #                                 REPEAT=1: every launch but each program's first finds the
 #                                 folders its earlier launches left (cookies, web cache), as
 #                                 an app started every day does; by default each is a first one
+#                                 PROFILE=1: only Sitebox and the marked bare program, each under
+#                                 perf (system-wide clock: the marks' wall clock), and where each
+#                                 process spent its CPU instead of the ratios (needs linux-perf);
+#                                 perf slows the launches, so their times are not the figures
 # Needs (Debian 12): gcc, libwebkit2gtk-4.1-dev, xvfb, dbus, optionally chromium; run as root
 # for the private network namespace.
 set -eu
@@ -23,6 +27,7 @@ peers=${PEERS_DIR:-../shared/bench/peers}
 floor=${FLOOR_DIR:-$peers/../floor}
 runs=${RUNS:-7}
 repeat=${REPEAT:-0}
+profile=${PROFILE:-0}
 . bench/prepare.sh
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
 gcc -O2 -o "$out/bare-webkit-program" "$floor/bare.c" $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0)
@@ -46,6 +51,7 @@ fi
 # so that both timelines meet the same state of the machine.
 timed=$names
 names="$names bare-timeline"
+[ "$profile" != 1 ] || names="sitebox bare-timeline"
 # shellcheck disable=SC2046 # pkg-config's flags are meant to split
 gcc -O2 -shared -fPIC -o "$out/floor-marks.so" bench/floor_marks.c \
   $(pkg-config --cflags --libs webkit2gtk-4.1 gtk+-3.0) -ldl
@@ -73,25 +79,35 @@ chromium_profile() {
   if [ "$repeat" = 1 ]; then echo "$out/homes/chromium-app/profile"; else echo "{profile}"; fi
 }
 
+# Under PROFILE=1, the command that records a launch of program $1 in round $2.
+recorder() {
+  [ "$profile" != 1 ] ||
+    echo "perf record -q -e cpu-clock -F 2000 -k CLOCK_REALTIME -o $out/rounds/$2/$1-{run}.perf --"
+}
+
 # One program's counted launch (after its warm-up) in round $2.
 launch() {
   measure="python3 $peers/measure.py --out $out/rounds/$2 --runs 1 --warmup 1"
+  mkdir -p "$out/rounds/$2"
+  record=$(recorder "$1" "$2")
   case "$1" in
     sitebox)
-      # shellcheck disable=SC2046 # one word per option
+      # shellcheck disable=SC2046,SC2086 # one word per option
       $measure --name sitebox $(homes sitebox) --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
         --env SITEBOX_TIMELINE=1 \
         --prepare "$PWD/bench/sitebox-profile.sh {url}" \
-        -- env "BENCH_HOME_PAGE={url}" "$build/Sitebox.app/Contents/MacOS/Sitebox" ;;
+        -- $record env "BENCH_HOME_PAGE={url}" \
+           "$build/Sitebox.app/Contents/MacOS/Sitebox" ;;
     bare-webkit)
       # shellcheck disable=SC2046 # one word per option
       $measure --name bare-webkit $(homes bare-webkit) --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
         -- "$out/bare-webkit-program" "{url}" ;;
     bare-timeline)
-      # shellcheck disable=SC2046 # one word per option
+      # The preload goes on the program's own command line: perf would take it otherwise.
+      # shellcheck disable=SC2046,SC2086 # one word per option
       $measure --name bare-timeline $(homes bare-timeline) \
-        --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 --env LD_PRELOAD="$out/floor-marks.so" \
-        -- "$out/bare-webkit-program" "{url}" ;;
+        --env WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+        -- $record env LD_PRELOAD="$out/floor-marks.so" "$out/bare-webkit-program" "{url}" ;;
     bare-webkit-cpu)
       # shellcheck disable=SC2046 # one word per option
       $measure --name bare-webkit-cpu $(homes bare-webkit-cpu) \
@@ -124,6 +140,10 @@ done
 for name in $names; do
   python3 bench/startup_report.py --merge "$out" "$name"
 done
+if [ "$profile" = 1 ]; then
+  python3 bench/startup_report.py --cpu "$out" sitebox bare-timeline | tee "$out/summary.md"
+  exit
+fi
 files=""
 for name in $timed; do files="$files $out/$name.json"; done
 # shellcheck disable=SC2086 # one argument per file

@@ -5,6 +5,8 @@
     startup_report.py --timeline OUTDIR NAME [OTHER] milestones of NAME's counted runs (and of
                                                      OTHER's, side by side)
     startup_report.py --merge OUTDIR NAME            one result of NAME's rounds
+    startup_report.py --cpu OUTDIR NAME OTHER        where each program's processes spent their
+                                                     CPU (launches recorded under PROFILE=1)
 
 Rounds: the harness measures one program at a time, so on a shared machine a busy minute lands
 on whichever program ran then. startup.sh runs each program once per round instead, and
@@ -27,6 +29,7 @@ import os
 import re
 import shutil
 import statistics
+import subprocess
 import sys
 
 
@@ -160,6 +163,80 @@ def timeline(outdir, names):
         print("| %s | %s | %s | %s |" % (label, cells[0], cells[1], diff))
 
 
+SAMPLE = re.compile(r"\s*(.+?)\s+(\d+)/(\d+)\s+([\d.]+):\s+(\d+)\s+\S+\s+\((.*)\)\s*$")
+# The engine's processes by the names they give themselves; the launched one is the shell.
+ENGINE = {"WebKitNetworkPr": "network process", "WebKitWebProces": "web process"}
+STRETCHES = ("spawn → load requested", "load requested → first request",
+             "first request → load event")
+
+
+def cpu_of_run(log, recording, run):
+    """CPU ms by stretch of the launch and process, and the shell's by library up to the load
+    event, in one recorded launch."""
+    with open(log, "rb") as f:
+        marks = [match for match in (LINE.search(line.strip()) for line in f) if match]
+    requested = next((int(m.group(1)) / 1e6 for m in marks if m.group(2) == b"load requested"),
+                     None)
+    if requested is None or not run.get("first_request_ms"):
+        return None
+    spawn = run["spawn_wall"]
+    bounds = (requested, spawn + run["first_request_ms"] / 1000,
+              spawn + run["time_to_load_ms"] / 1000)
+    script = subprocess.run(["perf", "script", "-i", recording, "-F",
+                             "comm,pid,tid,time,period,ip,dso"],
+                            capture_output=True, text=True, check=True).stdout
+    samples = [match.groups() for match in map(SAMPLE.match, script.splitlines()) if match]
+    if not samples:
+        return None
+    names = {pid: comm for comm, pid, tid, *_ in samples if pid == tid}
+    shell = samples[0][1]
+    spent = {(stretch, "wall clock"): (end - start) * 1000
+             for stretch, start, end in zip(STRETCHES, (spawn,) + bounds, bounds)}
+    for _, pid, _, time, period, dso in samples:
+        stretch = sum(float(time) >= bound for bound in bounds)
+        if stretch == len(bounds):
+            continue
+        kind = "shell" if pid == shell else ENGINE.get(names.get(pid), "other")
+        ms = int(period) / 1e6
+        spent[(STRETCHES[stretch], kind)] = spent.get((STRETCHES[stretch], kind), 0) + ms
+        if kind == "shell":
+            library = ("shell", os.path.basename(dso))
+            spent[library] = spent.get(library, 0) + ms
+    return spent
+
+
+def cpu(outdir, names):
+    rounds = os.path.join(outdir, "rounds")
+    per_program = []
+    for name in names:
+        runs = []
+        for number in sorted(n for n in os.listdir(rounds) if n.isdigit()):
+            result = load(os.path.join(rounds, number), name) or {"runs": []}
+            for run in result["runs"]:
+                recording = os.path.join(rounds, number, "%s-%d.perf" % (name, run["run"]))
+                log = os.path.join(rounds, number, name, "run%d.log" % run["run"])
+                if run.get("counted") and run.get("ok") and os.path.exists(recording):
+                    runs.append(cpu_of_run(log, recording, run))
+        runs = [run for run in runs if run]
+        if not runs:
+            sys.exit("no recorded launches of %s in %s (PROFILE=1)" % (name, rounds))
+        keys = {key for run in runs for key in run}
+        per_program.append({key: statistics.median(run.get(key, 0) for run in runs)
+                            for key in keys})
+    print("| ms, median of counted launches | %s | %s |\n|---|---|---|" % tuple(names))
+    for stretch in STRETCHES:
+        for kind in ("wall clock", "shell", "network process", "web process", "other"):
+            cells = ["%.0f" % spent.get((stretch, kind), 0) for spent in per_program]
+            if any(cell != "0" for cell in cells):
+                print("| %s: %s | %s | %s |" % (stretch, kind, *cells))
+    libraries = {key for spent in per_program for key in spent if key[0] == "shell"}
+    top = sorted(libraries, key=lambda key: -per_program[0].get(key, 0))[:12]
+    print("\n| shell process, spawn → load event, by library | %s | %s |" % tuple(names))
+    print("|---|---|---|")
+    for key in top:
+        print("| %s | %.0f | %.0f |" % (key[1], *(spent.get(key, 0) for spent in per_program)))
+
+
 def merge(outdir, name):
     rounds = os.path.join(outdir, "rounds")
     numbers = sorted(int(n) for n in os.listdir(rounds) if n.isdigit())
@@ -197,6 +274,8 @@ def merge(outdir, name):
 def main(argv):
     if len(argv) >= 3 and argv[0] == "--timeline":
         timeline(argv[1], argv[2:4])
+    elif len(argv) == 4 and argv[0] == "--cpu":
+        cpu(argv[1], argv[2:])
     elif len(argv) >= 3 and argv[0] == "--merge":
         merge(argv[1], argv[2])
     elif len(argv) >= 3:
