@@ -23,6 +23,7 @@ SITEBOX_TIMELINE is set, puts each run's lines on its spawn time, and prints the
 milestone, with the harness's first request and load event; with OTHER, both programs'
 milestones in one table.
 """
+import collections
 import json
 import math
 import os
@@ -190,18 +191,18 @@ def cpu_of_run(log, recording, run):
         return None
     names = {pid: comm for comm, pid, tid, *_ in samples if pid == tid}
     shell = samples[0][1]
-    spent = {(stretch, "wall clock"): (end - start) * 1000
-             for stretch, start, end in zip(STRETCHES, (spawn,) + bounds, bounds)}
+    spent = collections.Counter({(stretch, "wall clock"): (end - start) * 1000
+                                 for stretch, start, end in zip(STRETCHES, (spawn,) + bounds,
+                                                                bounds)})
     for _, pid, _, time, period, dso in samples:
         stretch = sum(float(time) >= bound for bound in bounds)
         if stretch == len(bounds):
             continue
         kind = "shell" if pid == shell else ENGINE.get(names.get(pid), "other")
         ms = int(period) / 1e6
-        spent[(STRETCHES[stretch], kind)] = spent.get((STRETCHES[stretch], kind), 0) + ms
+        spent[(STRETCHES[stretch], kind)] += ms
         if kind == "shell":
-            library = ("shell", os.path.basename(dso))
-            spent[library] = spent.get(library, 0) + ms
+            spent[("shell", os.path.basename(dso))] += ms
     return spent
 
 
