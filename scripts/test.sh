@@ -10,5 +10,11 @@ cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSITEBOX_WE
 cmake --build build-test
 # WebKit's web-process sandbox cannot start inside containers such as CI machines.
 export WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1
-exec xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
+# Test HOMEs live in a folder of this run's own: the engine processes of a killed app may still
+# write to a HOME its test has removed, and nothing of theirs should outlive the run.
+TMPDIR=$(mktemp -d "${TMPDIR:-/tmp}/sitebox-tests-XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
+trap 'exit 130' INT TERM
+xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
   ctest --test-dir build-test --output-on-failure --timeout 300 -j2 "$@"
