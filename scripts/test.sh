@@ -15,6 +15,7 @@ export WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1
 TMPDIR=$(mktemp -d "${TMPDIR:-/tmp}/sitebox-tests-XXXXXX")
 export TMPDIR
 trap 'rm -rf "$TMPDIR"' EXIT
-trap 'exit 130' INT TERM
+trap 'exit 130' INT
+trap 'exit 143' TERM
 xvfb-run -a -s "-screen 0 1280x800x24" dbus-run-session -- \
   ctest --test-dir build-test --output-on-failure --timeout 300 -j2 "$@"
